@@ -1,0 +1,48 @@
+#pragma once
+// BinaryStream: positioned reads of a file. Reads past the end never fail: Read gives the bytes
+// that are there (possibly none), ReadByte and ReadInt32 give 0 for missing bytes.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+// <cstdio> defines EOF as a macro, which would turn the member EOF() into an expression. It is
+// included here, so that its include guard keeps the macro from coming back, and the macro is
+// removed; code that needs the end-of-file value of getc uses std::char_traits<char>::eof().
+#undef EOF
+
+class BinaryStream {
+ public:
+  ~BinaryStream();
+  BinaryStream(const BinaryStream&) = delete;
+  BinaryStream& operator=(const BinaryStream&) = delete;
+
+  uint64_t Position() const { return fPosition; }
+  void SetPosition(uint64_t position) { fPosition = position; }
+  bool LittleEndian() const { return fLittleEndian; }
+  void SetLittleEndian(bool littleEndian) { fLittleEndian = littleEndian; }
+
+  std::string Read(uint64_t count);  // up to count bytes from Position
+  uint8_t ReadByte();
+  int32_t ReadInt32();               // signed, in the stream's byte order
+  uint64_t Length() const;
+  bool EOF() const;                  // the position has reached the end
+  void Close();
+  bool IsOpen() const { return fFd >= 0; }
+
+  // Takes ownership of an open file descriptor (used by FolderItem).
+  static std::unique_ptr<BinaryStream> FromDescriptor(int fd, bool writable);
+
+ private:
+  BinaryStream(int fd, bool writable);
+  bool Fill(uint64_t position);
+
+  int fFd = -1;
+  bool fWritable = false;
+  uint64_t fPosition = 0;
+  bool fLittleEndian = true;
+  uint64_t fLength = 0;
+  // A small read-ahead window: the detection reads a byte at a time.
+  std::string fBuffer;
+  uint64_t fBufferStart = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "framework/RectControl.h"
+
+// CheckBox: Action runs when the user changes its value.
+class CheckBox : public RectControl {
+ public:
+  CheckBox(Window* window, std::string name);
+
+  std::string Caption() const;
+  void SetCaption(const std::string& caption);
+  bool Value() const;
+  void SetValue(bool value);
+  int State() const { return Value() ? 1 : 0; }
+  void SetState(int state) { SetValue(state != 0); }
+  void Push();  // as a click: toggles and runs Action when enabled
+
+  std::function<void()> Action;
+};

@@ -1,0 +1,349 @@
+// How the hand-over behaves.
+//
+// The running instance listens on a Unix socket, $XDG_RUNTIME_DIR/tessarine.socket, or
+// /tmp/tessarine-<uid>/tessarine.socket when there is no usable runtime folder; the socket and its
+// folder are reachable by this user only. A later start connects and sends one message:
+//
+//   "TSH1", the number of documents, then each document as its length and its bytes
+//   (the numbers 32-bit big-endian; a path may hold any byte, newlines included).
+//
+// The running instance answers with the single byte ACK and only then delivers the documents, in
+// order, in the same handler, so nothing of its own (a quit timer above all) can run between the
+// answer and the hand-over. It answers only while it listens: once Close has run (the instance is
+// quitting) a message gets no answer and the connection is cut.
+//
+// The sender counts its documents as handed over only when it has read the ACK. On refusal, a cut
+// connection, an error or after 10 seconds it handles them itself. The last step decides the race
+// between the two sides' time limits exactly: at its time limit the sender shuts its receiving
+// side, which makes every later send of the running instance fail, and then looks once more for an
+// ACK; the running instance sends its ACK without blocking and delivers only when the send worked.
+// So either both see the ACK or neither does, and no document is handled twice or lost.
+//
+// A lock file beside the socket (flock) serialises "connect, else remove a stale socket and
+// listen" and the removal of the socket on Close, so two starts at once cannot both become the
+// running instance and a live socket is never removed. A socket that refuses connections was left
+// by a killed instance and is replaced.
+#include "framework/DocumentHandover.h"
+
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <QtDebug>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kMagic[4] = {'T', 'S', 'H', '1'};
+constexpr char kAck = 0x06;
+constexpr auto kWait = std::chrono::seconds(10);
+constexpr uint32_t kMaxDocuments = 100000;
+constexpr uint32_t kMaxPathLength = 1 << 20;
+constexpr qsizetype kMaxMessage = qsizetype(64) << 20;
+
+void AppendNumber(std::string& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char((value >> shift) & 0xff));
+}
+
+uint32_t ReadNumber(const char* in) {
+  auto b = reinterpret_cast<const unsigned char*>(in);
+  return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | uint32_t(b[3]);
+}
+
+std::string Encode(const std::vector<std::string>& documents) {
+  std::string message(kMagic, sizeof kMagic);
+  AppendNumber(message, uint32_t(documents.size()));
+  for (const std::string& document : documents) {
+    AppendNumber(message, uint32_t(document.size()));
+    message += document;
+  }
+  return message;
+}
+
+enum class Decoded { Incomplete, Complete, Malformed };
+
+Decoded Decode(const QByteArray& message, std::vector<std::string>& documents) {
+  const qsizetype size = message.size();
+  if (size > kMaxMessage) return Decoded::Malformed;
+  if (size < 8) {
+    return std::memcmp(message.constData(), kMagic, size_t(std::min<qsizetype>(size, 4))) == 0
+               ? Decoded::Incomplete
+               : Decoded::Malformed;
+  }
+  if (std::memcmp(message.constData(), kMagic, sizeof kMagic) != 0) return Decoded::Malformed;
+  const uint32_t count = ReadNumber(message.constData() + 4);
+  if (count > kMaxDocuments) return Decoded::Malformed;
+  std::vector<std::string> result;
+  qsizetype at = 8;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (size - at < 4) return Decoded::Incomplete;
+    const uint32_t length = ReadNumber(message.constData() + at);
+    if (length > kMaxPathLength) return Decoded::Malformed;
+    at += 4;
+    if (size - at < qsizetype(length)) return Decoded::Incomplete;
+    result.emplace_back(message.constData() + at, length);
+    at += length;
+  }
+  if (at != size) return Decoded::Malformed;
+  documents = std::move(result);
+  return Decoded::Complete;
+}
+
+bool MakeAddress(const std::string& path, sockaddr_un& address) {
+  std::memset(&address, 0, sizeof address);
+  address.sun_family = AF_UNIX;
+  if (path.empty() || path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  return true;
+}
+
+int Remaining(std::chrono::steady_clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  return left.count() > 0 ? int(left.count()) : 0;
+}
+
+// Waits for events on fd until the deadline; false on time-out.
+bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    pollfd entry{fd, events, 0};
+    int ready = poll(&entry, 1, Remaining(deadline));
+    if (ready > 0) return true;
+    if (ready == 0) return false;
+    if (errno != EINTR) return false;
+  }
+}
+
+enum class Reply { Ack, Refused, Pending };
+
+Reply ReadReply(int fd) {
+  char byte = 0;
+  ssize_t got;
+  do {
+    got = recv(fd, &byte, 1, MSG_DONTWAIT);
+  } while (got < 0 && errno == EINTR);
+  if (got == 1) return byte == kAck ? Reply::Ack : Reply::Refused;
+  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Reply::Pending;
+  return Reply::Refused;  // closed or failed
+}
+
+bool Exchange(int fd, const sockaddr_un& address, const std::string& message) {
+  const auto deadline = std::chrono::steady_clock::now() + kWait;
+  // A full listen queue answers EAGAIN at once; the running instance empties it soon.
+  while (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN || Remaining(deadline) == 0) return false;
+    poll(nullptr, 0, 10);
+  }
+  size_t sent = 0;
+  while (sent < message.size()) {
+    ssize_t n = send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += size_t(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (!WaitFor(fd, POLLOUT, deadline)) return false;  // the message is incomplete: no ACK can come
+    } else {
+      return false;
+    }
+  }
+  for (;;) {
+    if (!WaitFor(fd, POLLIN, deadline)) break;
+    Reply reply = ReadReply(fd);
+    if (reply != Reply::Pending) return reply == Reply::Ack;
+  }
+  // Time is up. Shutting the receiving side makes the running instance's ACK fail from now on;
+  // one that got through before is still in the queue.
+  shutdown(fd, SHUT_RD);
+  return ReadReply(fd) == Reply::Ack;
+}
+
+enum class Probe { Live, Stale, Absent, Unusable };
+
+// Who is at the socket path. Non-blocking, so a busy instance's full queue counts as live.
+Probe ProbeSocket(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return errno == ENOENT ? Probe::Absent : Probe::Unusable;
+  if (!S_ISSOCK(info.st_mode)) return Probe::Unusable;
+  sockaddr_un address;
+  if (!MakeAddress(path, address)) return Probe::Unusable;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return Probe::Unusable;
+  int result;
+  do {
+    result = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  } while (result != 0 && errno == EINTR);
+  const int error = result == 0 ? 0 : errno;
+  close(fd);
+  if (result == 0 || error == EAGAIN || error == EINPROGRESS) return Probe::Live;
+  if (error == ECONNREFUSED) return Probe::Stale;
+  if (error == ENOENT) return Probe::Absent;
+  return Probe::Unusable;
+}
+
+// Holds the lock file beside the socket for the lifetime of the object.
+class SocketLock {
+ public:
+  explicit SocketLock(const std::string& socketPath) {
+    fFd = open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fFd < 0) {
+      qWarning("Tessarine: cannot open the hand-over lock file: %s", std::strerror(errno));
+      return;
+    }
+    while (flock(fFd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~SocketLock() {
+    if (fFd >= 0) close(fFd);
+  }
+  SocketLock(const SocketLock&) = delete;
+  SocketLock& operator=(const SocketLock&) = delete;
+
+ private:
+  int fFd = -1;
+};
+
+// Reads one message from a connection, answers it and delivers its documents.
+void Serve(QLocalServer* server, QLocalSocket* socket, const DocumentHandover::Deliver& deliver) {
+  struct State {
+    QByteArray buffer;
+    bool done = false;
+  };
+  auto state = std::make_shared<State>();
+  QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+  QTimer::singleShot(kWait, socket, [socket] { socket->abort(); });
+  QObject::connect(socket, &QLocalSocket::readyRead, socket, [server, socket, state, deliver] {
+    if (state->done) return;
+    state->buffer.append(socket->readAll());
+    std::vector<std::string> documents;
+    Decoded decoded = Decode(state->buffer, documents);
+    if (decoded == Decoded::Incomplete) return;
+    state->done = true;
+    bool acknowledged = false;
+    if (decoded == Decoded::Complete && server->isListening() &&
+        socket->state() == QLocalSocket::ConnectedState) {
+      ssize_t sent;
+      do {
+        sent = send(int(socket->socketDescriptor()), &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+      } while (sent < 0 && errno == EINTR);
+      acknowledged = sent == 1;
+    }
+    socket->abort();
+    // Delivered in this handler, right after the ACK; the handler may quit and even run nested
+    // loops, so nothing below touches the socket or the server.
+    if (acknowledged) {
+      DocumentHandover::Deliver deliverNow = deliver;
+      deliverNow(documents);
+    }
+  });
+}
+
+}  // namespace
+
+std::string DocumentHandover::PrivateFolder(const std::string& parent) {
+  const std::string folder = parent + "/tessarine-" + std::to_string(geteuid());
+  if (mkdir(folder.c_str(), 0700) == 0) {
+    chmod(folder.c_str(), 0700);  // the umask may have taken bits away
+  } else if (errno != EEXIST) {
+    return {};
+  }
+  struct stat info;
+  if (lstat(folder.c_str(), &info) != 0) return {};
+  if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid() || (info.st_mode & 07777) != 0700) {
+    return {};
+  }
+  return folder;
+}
+
+std::string DocumentHandover::SocketPath() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') {
+    struct stat info;
+    if (stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()) {
+      return std::string(runtime) + "/tessarine.socket";
+    }
+  }
+  const std::string folder = PrivateFolder("/tmp");
+  if (folder.empty()) return {};
+  return folder + "/tessarine.socket";
+}
+
+bool DocumentHandover::SendToRunningInstance(const std::vector<std::string>& documents) {
+  sockaddr_un address;
+  if (!MakeAddress(SocketPath(), address)) return false;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return false;
+  const bool acknowledged = Exchange(fd, address, Encode(documents));
+  close(fd);
+  return acknowledged;
+}
+
+DocumentHandover::DocumentHandover(Deliver deliver) : fDeliver(std::move(deliver)) {}
+
+DocumentHandover::~DocumentHandover() { Close(); }
+
+bool DocumentHandover::Listen() {
+  if (fServer) return true;
+  const std::string path = SocketPath();
+  sockaddr_un address;
+  if (!MakeAddress(path, address)) {
+    // Nobody else can use the socket either, so this instance simply runs alone.
+    qWarning("Tessarine: no usable folder for the hand-over socket; running without it");
+    return true;
+  }
+  SocketLock lock(path);
+  switch (ProbeSocket(path)) {
+    case Probe::Live:
+      return false;
+    case Probe::Stale:
+      unlink(path.c_str());
+      break;
+    case Probe::Absent:
+      break;
+    case Probe::Unusable:
+      qWarning("Tessarine: %s is not a usable socket; running without hand-over", path.c_str());
+      return true;
+  }
+  auto server = std::make_unique<QLocalServer>();
+  server->setSocketOptions(QLocalServer::UserAccessOption);
+  if (!server->listen(QFile::decodeName(QByteArray::fromStdString(path)))) {
+    qWarning("Tessarine: cannot listen on %s: %s", path.c_str(), qPrintable(server->errorString()));
+    return true;
+  }
+  QLocalServer* raw = server.get();
+  Deliver deliver = fDeliver;
+  QObject::connect(raw, &QLocalServer::newConnection, raw, [raw, deliver] {
+    while (QLocalSocket* socket = raw->nextPendingConnection()) Serve(raw, socket, deliver);
+  });
+  fServer = std::move(server);
+  return true;
+}
+
+void DocumentHandover::Close() {
+  if (!fServer) return;
+  const std::string path = QFile::encodeName(fServer->fullServerName()).toStdString();
+  {
+    // QLocalServer::close removes the socket file; under the lock, so that it is still ours.
+    SocketLock lock(path);
+    // Connections taken in but not yet answered get no answer: their senders handle their
+    // documents themselves.
+    for (QLocalSocket* socket : fServer->findChildren<QLocalSocket*>()) {
+      QObject::disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
+      socket->abort();
+    }
+    fServer->close();
+  }
+  // This may run inside one of the server's own handlers (a delivered document that quits).
+  fServer.release()->deleteLater();
+}

@@ -1,0 +1,179 @@
+#include <stdio.h>
+#include <syslog.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSortFilterProxyModel>
+#include <QTimer>
+#include <QUrl>
+#include <mutex>
+
+#include "framework/FileType.h"
+#include "framework/Platform.h"
+
+namespace {
+
+QString ToQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+bool HasGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+
+bool HasWidgetApplication() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
+// What the open dialog offers when it is asked for applications: folders (to walk into, .app
+// bundles among them), desktop launchers and executable files, plus any file with one of the
+// extensions of the other types asked for.
+class ApplicationFilter : public QSortFilterProxyModel {
+ public:
+  ApplicationFilter(QStringList extensions, bool anyFile, QObject* parent)
+      : QSortFilterProxyModel(parent), fExtensions(std::move(extensions)), fAnyFile(anyFile) {}
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!files) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    if (info.isDir() || fAnyFile) return true;
+    const QString name = info.fileName();
+    if (name.endsWith(QStringLiteral(".desktop"), Qt::CaseInsensitive)) return true;
+    if (info.isFile() && info.isExecutable()) return true;
+    for (const QString& extension : fExtensions) {
+      if (name.endsWith("." + extension, Qt::CaseInsensitive)) return true;
+    }
+    return false;
+  }
+
+ private:
+  QStringList fExtensions;
+  bool fAnyFile;
+};
+
+// The open dialog, which in the applications' mode takes an .app bundle folder as a choice: walking
+// into one (double click) or opening it (the Open button, or its name typed) chooses it, where
+// the plain dialog would only show its inside.
+class ChooserDialog : public QFileDialog {
+ public:
+  explicit ChooserDialog(bool bundles) : fBundles(bundles) {
+    setOption(QFileDialog::DontUseNativeDialog);
+    setFileMode(QFileDialog::ExistingFile);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    if (!bundles) return;
+    connect(this, &QFileDialog::directoryEntered, this, [this](const QString& folder) {
+      if (!IsBundle(folder)) return;
+      fChosenBundle = Absolute(folder);
+      // Entered from inside the view's own handling: end the dialog once that has returned.
+      QTimer::singleShot(0, this, [this] { QFileDialog::done(QDialog::Accepted); });
+    });
+  }
+
+  const QString& ChosenBundle() const { return fChosenBundle; }
+
+ protected:
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (fBundles && files.size() == 1 && IsBundle(files.first())) {
+      fChosenBundle = Absolute(files.first());
+      QFileDialog::done(QDialog::Accepted);
+      return;
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  static bool IsBundle(const QString& path) {
+    return path.endsWith(QStringLiteral(".app")) && QFileInfo(path).isDir();
+  }
+  static QString Absolute(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+  bool fBundles;
+  QString fChosenBundle;
+};
+
+class QtPlatform : public Platform {
+ public:
+  bool ShiftKeyDown() override {
+    return HasGuiApplication() && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+  }
+
+  bool OptionKeyDown() override {
+    return HasGuiApplication() && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
+  }
+
+  void ShowMessage(const std::string& message) override {
+    if (!HasWidgetApplication()) {
+      WriteLog(message);
+      return;
+    }
+    // exec() runs a nested event loop, so documents handed over meanwhile are still delivered.
+    QMessageBox box;
+    box.setText(ToQString(message));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+  }
+
+  FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override {
+    if (!HasWidgetApplication()) return nullptr;
+    bool applications = false;
+    bool anyFile = false;
+    QStringList extensions;
+    QStringList nameFilters;
+    for (const FileType* type : types) {
+      if (type->IsApplicationType()) {
+        applications = true;
+        continue;
+      }
+      QStringList patterns;
+      for (const std::string& extension : type->ExtensionList()) {
+        if (extension == "?") {
+          anyFile = true;
+          patterns << QStringLiteral("*");
+        } else {
+          extensions << ToQString(extension);
+          patterns << "*." + ToQString(extension);
+        }
+      }
+      if (!patterns.isEmpty()) nameFilters << ToQString(type->Name()) + " (" + patterns.join(' ') + ")";
+    }
+
+    ChooserDialog dialog(applications);
+    if (applications) {
+      const QString local = QDir::homePath() + "/.local/share/applications";
+      dialog.setDirectory(QFileInfo(local).isDir() ? local : QStringLiteral("/usr/share/applications"));
+      dialog.setProxyModel(new ApplicationFilter(extensions, anyFile, &dialog));
+    } else if (!nameFilters.isEmpty()) {
+      dialog.setNameFilters(nameFilters);
+    }
+
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    QString chosen = dialog.ChosenBundle();
+    if (chosen.isEmpty()) {
+      const QStringList files = dialog.selectedFiles();
+      if (files.isEmpty()) return nullptr;
+      chosen = QFileInfo(files.first()).absoluteFilePath();
+    }
+    const QByteArray path = QFile::encodeName(chosen);
+    return std::make_shared<FolderItem>(std::string(path.constData(), static_cast<size_t>(path.size())));
+  }
+
+  void OpenURL(const std::string& url) override {
+    QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::TolerantMode));
+  }
+
+  void WriteLog(const std::string& line) override {
+    // stderr is unbuffered: the line leaves in one write, in order with everything else written there.
+    fputs((line + "\n").c_str(), stderr);
+    static std::once_flag opened;
+    std::call_once(opened, [] { openlog("Tessarine", LOG_PID, LOG_USER); });
+    syslog(LOG_USER | LOG_NOTICE, "%s", line.c_str());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> MakeQtPlatform() { return std::make_unique<QtPlatform>(); }

@@ -1,0 +1,28 @@
+#pragma once
+// Runtime: the process's framework. FrameworkMain is the program's whole main routine: it hands the
+// documents to a running instance when there is one, else initialises, runs the start-up sequence,
+// delivers Open and the documents, and runs the event loop until Quit.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Runtime {
+
+// The program's main: argv[1..] are documents. startup creates and registers the application object.
+int FrameworkMain(int argc, char** argv, const std::function<void()>& startup);
+
+// For tests, in one process: Initialize makes the GUI application once; Run runs startup, delivers
+// Open and the documents (absolute paths) and runs the event loop until Quit, returning the exit
+// code. No hand-over socket is involved.
+void Initialize(int argc, char** argv);
+int Run(const std::function<void()>& startup, const std::vector<std::string>& documents);
+// Hands a document to the running application as a later start would; delivered by the event
+// loop, nested loops included.
+void PostOpenDocument(const std::string& path);
+// Runs the event loop for the given time (tests).
+void ProcessEvents(int milliseconds);
+bool IsQuitting();
+// Tells every modal loop to end (used by Application::Quit).
+void RequestQuit(int exitCode);
+
+}  // namespace Runtime

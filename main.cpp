@@ -1,0 +1,6 @@
+#include "core/Startup.h"
+#include "framework/Runtime.h"
+
+int main(int argc, char** argv) {
+  return Runtime::FrameworkMain(argc, argv, TessarineStartup);
+}

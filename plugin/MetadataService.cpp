@@ -1,0 +1,154 @@
+#include "plugin/MetadataService.h"
+
+#include <gio/gio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr const char* kServiceName = "org.gtk.vfs.Metadata";
+
+// The session bus's address as GIO finds it, short of autolaunching: the environment, else the
+// user bus in the runtime folder.
+std::string SessionBusAddress() {
+  const char* fromEnvironment = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (fromEnvironment != nullptr && fromEnvironment[0] != '\0') return fromEnvironment;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime == nullptr || runtime[0] != '/') return std::string();
+  const std::string socketPath = std::string(runtime) + "/bus";
+  struct stat status {};
+  if (stat(socketPath.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode) || status.st_uid != getuid()) {
+    return std::string();
+  }
+  gchar* escaped = g_dbus_address_escape_value(socketPath.c_str());
+  std::string address = std::string("unix:path=") + escaped;
+  g_free(escaped);
+  return address;
+}
+
+// One asynchronous step's outcome. Shared by the waiting side and the callback: when the wait is
+// given up, the callback (should it ever come) still finds the object and frees it.
+struct Pending {
+  int references = 2;
+  bool done = false;
+  GObject* object = nullptr;  // the new connection
+  GVariant* reply = nullptr;  // the method reply
+  void Release() {
+    if (--references > 0) return;
+    if (object != nullptr) g_object_unref(object);
+    if (reply != nullptr) g_variant_unref(reply);
+    delete this;
+  }
+};
+
+void ConnectionReady(GObject*, GAsyncResult* result, gpointer data) {
+  auto* pending = static_cast<Pending*>(data);
+  pending->object = G_OBJECT(g_dbus_connection_new_for_address_finish(result, nullptr));
+  pending->done = true;
+  pending->Release();
+}
+
+void ReplyReady(GObject* source, GAsyncResult* result, gpointer data) {
+  auto* pending = static_cast<Pending*>(data);
+  pending->reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr);
+  pending->done = true;
+  pending->Release();
+}
+
+// Runs context until pending is done or, when a deadline (monotonic, microseconds) is given, that
+// has passed.
+bool WaitUntil(GMainContext* context, Pending* pending, std::optional<gint64> deadline) {
+  while (!pending->done) {
+    if (!deadline) {
+      g_main_context_iteration(context, TRUE);
+      continue;
+    }
+    const gint64 remaining = *deadline - g_get_monotonic_time();
+    if (remaining <= 0) break;
+    GSource* tick = g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1));
+    g_source_set_callback(
+        tick, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_attach(tick, context);
+    g_main_context_iteration(context, TRUE);
+    g_source_destroy(tick);
+    g_source_unref(tick);
+  }
+  return pending->done;
+}
+
+GVariant* Call(GDBusConnection* connection, GMainContext* context, const char* method, GVariant* parameters,
+               const GVariantType* replyType, gint64 deadline) {
+  const gint64 remaining = (deadline - g_get_monotonic_time()) / 1000;
+  if (remaining <= 0) return nullptr;
+  auto* pending = new Pending;
+  g_dbus_connection_call(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                         method, parameters, replyType, G_DBUS_CALL_FLAGS_NONE, static_cast<int>(remaining),
+                         nullptr, &ReplyReady, pending);
+  // The call carries its own timeout, so its reply (or error) always comes.
+  WaitUntil(context, pending, std::nullopt);
+  GVariant* reply = pending->reply != nullptr ? g_variant_ref(pending->reply) : nullptr;
+  pending->Release();
+  return reply;
+}
+
+bool ServiceAvailable(GDBusConnection* connection, GMainContext* context, gint64 deadline) {
+  GVariant* owned = Call(connection, context, "NameHasOwner", g_variant_new("(s)", kServiceName),
+                         G_VARIANT_TYPE("(b)"), deadline);
+  if (owned == nullptr) return false;
+  gboolean hasOwner = FALSE;
+  g_variant_get(owned, "(b)", &hasOwner);
+  g_variant_unref(owned);
+  if (hasOwner) return true;
+
+  GVariant* activatable =
+      Call(connection, context, "ListActivatableNames", nullptr, G_VARIANT_TYPE("(as)"), deadline);
+  if (activatable == nullptr) return false;
+  const gchar** names = nullptr;
+  g_variant_get(activatable, "(^a&s)", &names);
+  const bool listed = names != nullptr && g_strv_contains(names, kServiceName);
+  g_free(names);
+  g_variant_unref(activatable);
+  return listed;
+}
+
+}  // namespace
+
+bool MetadataService::Reachable(int timeoutMilliseconds) {
+  const std::string address = SessionBusAddress();
+  if (address.empty()) return false;
+
+  const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMilliseconds) * 1000;
+  GMainContext* context = g_main_context_new();
+  g_main_context_push_thread_default(context);
+
+  GCancellable* cancellable = g_cancellable_new();
+  auto* connecting = new Pending;
+  g_dbus_connection_new_for_address(
+      address.c_str(),
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, cancellable, &ConnectionReady, connecting);
+  if (!WaitUntil(context, connecting, deadline)) {
+    // A bus that accepts but never answers: give up, and let the cancelled attempt end briefly.
+    g_cancellable_cancel(cancellable);
+    WaitUntil(context, connecting, g_get_monotonic_time() + 200 * 1000);
+  }
+  GDBusConnection* connection =
+      connecting->object != nullptr ? G_DBUS_CONNECTION(g_object_ref(connecting->object)) : nullptr;
+  connecting->Release();
+  g_object_unref(cancellable);
+
+  bool available = false;
+  if (connection != nullptr) {
+    available = ServiceAvailable(connection, context, deadline);
+    g_dbus_connection_close_sync(connection, nullptr, nullptr);
+    g_object_unref(connection);
+  }
+  g_main_context_pop_thread_default(context);
+  g_main_context_unref(context);
+  return available;
+}

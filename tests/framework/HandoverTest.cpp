@@ -1,0 +1,246 @@
+#include "framework/DocumentHandover.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+#include "framework/Runtime.h"
+
+namespace {
+
+using Batch = std::vector<std::string>;
+
+bool IsSocket(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// Each test gets its own runtime folder, so that it meets neither a real instance nor another test.
+class HandoverTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* previous = std::getenv("XDG_RUNTIME_DIR");
+    if (previous != nullptr) fPrevious = previous;
+    fHadPrevious = previous != nullptr;
+    setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    socketPath = dir.Path("tessarine.socket");
+  }
+  void TearDown() override {
+    if (fHadPrevious) {
+      setenv("XDG_RUNTIME_DIR", fPrevious.c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+
+  DocumentHandover::Deliver Recorder() {
+    return [this](const Batch& batch) { delivered.push_back(batch); };
+  }
+
+  static std::future<bool> SendInBackground(Batch documents) {
+    return std::async(std::launch::async, [documents] { return DocumentHandover::SendToRunningInstance(documents); });
+  }
+
+  // Runs this thread's event loop, where the server lives, until the sender has its answer.
+  static bool Await(std::future<bool>& sent) {
+    QElapsedTimer clock;
+    clock.start();
+    while (sent.wait_for(std::chrono::seconds(0)) != std::future_status::ready && clock.elapsed() < 20000) {
+      Runtime::ProcessEvents(1);
+    }
+    return sent.get();
+  }
+
+  TempDir dir;
+  std::string socketPath;
+  std::vector<Batch> delivered;
+
+ private:
+  std::string fPrevious;
+  bool fHadPrevious = false;
+};
+
+TEST_F(HandoverTest, TheSocketLiesInTheUsersRuntimeFolder) {
+  EXPECT_EQ(DocumentHandover::SocketPath(), socketPath);
+}
+
+TEST_F(HandoverTest, WithoutARunningInstanceNothingIsHandedOverAndNothingWaits) {
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(DocumentHandover::SendToRunningInstance({"/a"}));
+  EXPECT_LT(clock.elapsed(), 1000);
+}
+
+TEST_F(HandoverTest, DocumentsFromAnotherStartArriveOnceWithTheirBytesIntact) {
+  DocumentHandover handover(Recorder());
+  ASSERT_TRUE(handover.Listen());
+  ASSERT_TRUE(IsSocket(socketPath));
+  struct stat info;
+  ASSERT_EQ(stat(socketPath.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 077, 0u) << "only this user may connect";
+
+  const Batch documents{"/plain", "/with blank", "/with\nnewline", std::string("/raw\xff\x01\0x", 8),
+                        std::string(5000, 'p')};
+  std::future<bool> sent = SendInBackground(documents);
+  EXPECT_TRUE(Await(sent));
+  Runtime::ProcessEvents(10);
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(delivered[0], documents);
+}
+
+TEST_F(HandoverTest, AStartWithoutDocumentsIsAcknowledgedToo) {
+  DocumentHandover handover(Recorder());
+  ASSERT_TRUE(handover.Listen());
+  std::future<bool> sent = SendInBackground({});
+  EXPECT_TRUE(Await(sent));
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_TRUE(delivered[0].empty());
+}
+
+TEST_F(HandoverTest, OnlyOneInstanceListensAndCloseRemovesTheSocket) {
+  DocumentHandover first(Recorder());
+  DocumentHandover second(Recorder());
+  ASSERT_TRUE(first.Listen());
+  EXPECT_FALSE(second.Listen()) << "a live socket is never taken over";
+  EXPECT_TRUE(IsSocket(socketPath));
+  first.Close();
+  EXPECT_FALSE(IsSocket(socketPath));
+  EXPECT_FALSE(DocumentHandover::SendToRunningInstance({"/after close"}));
+  EXPECT_TRUE(second.Listen());
+  std::future<bool> sent = SendInBackground({"/to second"});
+  EXPECT_TRUE(Await(sent));
+  EXPECT_EQ(delivered, (std::vector<Batch>{{"/to second"}}));
+}
+
+TEST_F(HandoverTest, ASocketLeftByAKilledInstanceIsReplaced) {
+  {
+    // What a killed instance leaves: a bound socket file with nobody listening.
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+  }
+  ASSERT_TRUE(IsSocket(socketPath));
+  EXPECT_FALSE(DocumentHandover::SendToRunningInstance({"/refused"}));
+
+  DocumentHandover handover(Recorder());
+  ASSERT_TRUE(handover.Listen());
+  std::future<bool> sent = SendInBackground({"/after replacement"});
+  EXPECT_TRUE(Await(sent));
+  EXPECT_EQ(delivered, (std::vector<Batch>{{"/after replacement"}}));
+}
+
+TEST_F(HandoverTest, AConnectionNotYetAnsweredWhenTheInstanceQuitsIsRefused) {
+  DocumentHandover handover(Recorder());
+  ASSERT_TRUE(handover.Listen());
+  std::future<bool> sent = SendInBackground({"/too late"});
+  // The sender connects and sends while this instance is busy (its loop does not run).
+  usleep(50 * 1000);
+  handover.Close();
+  EXPECT_FALSE(Await(sent));
+  Runtime::ProcessEvents(10);
+  EXPECT_TRUE(delivered.empty());
+}
+
+TEST_F(HandoverTest, AQuitInsideTheDeliveryStillCountsAsHandedOver) {
+  DocumentHandover* self = nullptr;
+  DocumentHandover handover([&](const Batch& batch) {
+    delivered.push_back(batch);
+    self->Close();  // as the document's handler quitting would
+  });
+  self = &handover;
+  ASSERT_TRUE(handover.Listen());
+  std::future<bool> sent = SendInBackground({"/a", "/b"});
+  EXPECT_TRUE(Await(sent));
+  EXPECT_EQ(delivered, (std::vector<Batch>{{"/a", "/b"}}));
+  EXPECT_FALSE(IsSocket(socketPath));
+}
+
+// The quit timer fires while documents are on their way: each document is handled exactly once,
+// either by the running instance (acknowledged) or by the sender itself.
+TEST_F(HandoverTest, EveryDocumentIsHandledOnceWhenTheInstanceQuitsMeanwhile) {
+  std::map<std::string, int> handled;
+  int byServer = 0;
+  int bySender = 0;
+  for (int round = 0; round < 150; ++round) {
+    std::vector<Batch> got;
+    DocumentHandover handover([&](const Batch& batch) { got.push_back(batch); });
+    ASSERT_TRUE(handover.Listen());
+    const Batch documents{"/r" + std::to_string(round) + "a", "/r" + std::to_string(round) + "b"};
+    QTimer quit;
+    quit.setTimerType(Qt::PreciseTimer);
+    quit.setSingleShot(true);
+    QObject::connect(&quit, &QTimer::timeout, [&] { handover.Close(); });
+    quit.start(round % 4);
+    std::future<bool> sent = SendInBackground(documents);
+    const bool acknowledged = Await(sent);
+    Runtime::ProcessEvents(0);
+    handover.Close();
+    if (acknowledged) {
+      ++byServer;
+      ASSERT_EQ(got, (std::vector<Batch>{documents})) << "round " << round;
+    } else {
+      ++bySender;
+      ASSERT_TRUE(got.empty()) << "round " << round << ": refused, but delivered";
+    }
+    for (const std::string& document : documents) ++handled[document];
+  }
+  for (const auto& [document, count] : handled) EXPECT_EQ(count, 1) << document;
+  EXPECT_EQ(handled.size(), 300u);
+  // Both outcomes should occur; the rounds are spread over the quit timer's moments for that.
+  RecordProperty("acknowledged", byServer);
+  RecordProperty("refused", bySender);
+}
+
+TEST(PrivateFolderTest, IsCreatedPrivateAndOnlyAPrivateFolderOfOursIsUsed) {
+  TempDir dir;
+  const std::string expected = dir.Path("tessarine-" + std::to_string(geteuid()));
+  const mode_t previousMask = umask(0);
+  EXPECT_EQ(DocumentHandover::PrivateFolder(dir.path()), expected);
+  umask(previousMask);
+  struct stat info;
+  ASSERT_EQ(lstat(expected.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 07777, 0700u);
+  EXPECT_EQ(DocumentHandover::PrivateFolder(dir.path()), expected) << "an existing private folder is reused";
+
+  chmod(expected.c_str(), 0755);
+  EXPECT_EQ(DocumentHandover::PrivateFolder(dir.path()), "") << "readable by others";
+  chmod(expected.c_str(), 0700);
+
+  if (chown(expected.c_str(), geteuid() + 4242, getegid()) == 0) {
+    EXPECT_EQ(DocumentHandover::PrivateFolder(dir.path()), "") << "owned by someone else";
+    chown(expected.c_str(), geteuid(), getegid());
+  }
+}
+
+TEST(PrivateFolderTest, ALinkOrAFileInItsPlaceIsRefused) {
+  TempDir linked;
+  TempDir target;
+  const std::string name = "tessarine-" + std::to_string(geteuid());
+  chmod(target.path().c_str(), 0700);
+  ASSERT_EQ(symlink(target.path().c_str(), linked.Path(name).c_str()), 0);
+  EXPECT_EQ(DocumentHandover::PrivateFolder(linked.path()), "");
+
+  TempDir withFile;
+  withFile.Write(name, "x", 0700);
+  EXPECT_EQ(DocumentHandover::PrivateFolder(withFile.path()), "");
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+#include "framework/Runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Records "open" and each document's path; a test hooks its own behaviour in.
+class RecordingApp : public Application {
+ public:
+  explicit RecordingApp(Events& events) : fEvents(events) {}
+  std::function<void()> onOpen;
+  std::function<void(const std::string&)> onDocument;
+
+  void Event_Open() override {
+    fEvents.push_back("open");
+    if (onOpen) onOpen();
+  }
+  void Event_OpenDocument(FolderItemPtr item) override {
+    fEvents.push_back(item ? item->NativePath() : "nil");
+    if (onDocument) onDocument(item->NativePath());
+  }
+
+ private:
+  Events& fEvents;
+};
+
+class RuntimeTest : public testing::Test {
+ protected:
+  void TearDown() override { Application::Register(nullptr); }
+
+  // Runs one run whose application object the test sets up; a run that never quits ends after
+  // five seconds with -99.
+  int RunApp(const std::vector<std::string>& documents, const std::function<void(RecordingApp&)>& setUp,
+             const std::function<void()>& moreStartup = {}) {
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { Runtime::RequestQuit(-99); });
+    return Runtime::Run(
+        [&] {
+          auto app = std::make_unique<RecordingApp>(events);
+          setUp(*app);
+          Application::Register(std::move(app));
+          guard.start(5000);
+          if (moreStartup) moreStartup();
+        },
+        documents);
+  }
+
+  static void QuitAfter(const std::string& last, int code, RecordingApp& app) {
+    app.onDocument = [last, code](const std::string& path) {
+      if (path == last) Application::Current()->Quit(code);
+    };
+  }
+
+  Events events;
+};
+
+TEST_F(RuntimeTest, OpenComesFirstThenTheDocumentsInOrderThenLaterOnes) {
+  // Posted during start-up, before the run's first turn: it must still wait for Open and the
+  // command line's documents.
+  int code = RunApp({"/a", "/b c", "/line\nbreak"}, [](RecordingApp& app) { QuitAfter("/posted", 3, app); },
+                    [] { Runtime::PostOpenDocument("/posted"); });
+  EXPECT_EQ(code, 3);
+  EXPECT_EQ(events, (Events{"open", "/a", "/b c", "/line\nbreak", "/posted"}));
+}
+
+TEST_F(RuntimeTest, OpenIsDeliveredOnceWithoutDocuments) {
+  int code = RunApp({}, [](RecordingApp& app) {
+    app.onOpen = [] { QTimer::singleShot(20, [] { Application::Current()->Quit(0); }); };
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(events, (Events{"open"}));
+}
+
+TEST_F(RuntimeTest, RunsFollowEachOtherAndDocumentsDoNotLeakIntoTheNextRun) {
+  int first = RunApp({"/one"}, [](RecordingApp& app) {
+    app.onDocument = [](const std::string&) {
+      Application::Current()->Quit(1);
+      EXPECT_TRUE(Runtime::IsQuitting());
+      // A quitting run takes no more documents, and the next run must not get it either.
+      Runtime::PostOpenDocument("/late");
+    };
+  });
+  EXPECT_EQ(first, 1);
+  int second = RunApp({"/two"}, [](RecordingApp& app) {
+    app.onOpen = [] { EXPECT_FALSE(Runtime::IsQuitting()); };
+    QuitAfter("/two", 2, app);
+  });
+  EXPECT_EQ(second, 2);
+  EXPECT_EQ(events, (Events{"open", "/one", "open", "/two"}));
+}
+
+TEST_F(RuntimeTest, NestedLoopsKeepDeliveringPostedDocuments) {
+  int code = RunApp({"/outer"}, [this](RecordingApp& app) {
+    app.onDocument = [this](const std::string& path) {
+      if (path == "/outer") {
+        Runtime::PostOpenDocument("/inner1");
+        Runtime::PostOpenDocument("/inner2");
+        // As a message box would: a loop of its own until the user answers.
+        QEventLoop loop;
+        QTimer::singleShot(0, [] { Runtime::PostOpenDocument("/inner3"); });
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+          if (events.back() == "/inner3") loop.quit();
+        });
+        poll.start(1);
+        loop.exec();
+        events.push_back("/outer done");
+        Application::Current()->Quit(0);
+      }
+    };
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(events, (Events{"open", "/outer", "/inner1", "/inner2", "/inner3", "/outer done"}));
+}
+
+TEST_F(RuntimeTest, ProcessEventsInsideAHandlerDeliversToo) {
+  int code = RunApp({"/outer"}, [this](RecordingApp& app) {
+    app.onDocument = [this](const std::string& path) {
+      if (path != "/outer") return;
+      Runtime::PostOpenDocument("/inner");
+      Runtime::ProcessEvents(30);
+      events.push_back("/outer done");
+      Application::Current()->Quit(4);
+    };
+  });
+  EXPECT_EQ(code, 4);
+  EXPECT_EQ(events, (Events{"open", "/outer", "/inner", "/outer done"}));
+}
+
+TEST_F(RuntimeTest, QuitInsideANestedLoopEndsItAndTheRunAndLaterLoopsReturnAtOnce) {
+  int nestedResult = 0;
+  qint64 laterLoopMs = -1;
+  int code = RunApp({"/doc"}, [&](RecordingApp& app) {
+    app.onDocument = [&](const std::string&) {
+      QEventLoop nested;
+      QTimer::singleShot(10, [] { Application::Current()->Quit(7); });
+      QTimer::singleShot(3000, &nested, [&] { nested.exit(-1); });  // only if Quit did not end it
+      nestedResult = nested.exec();
+      EXPECT_TRUE(Runtime::IsQuitting());
+      // A modal window opened after Quit returns at once.
+      QElapsedTimer clock;
+      clock.start();
+      QEventLoop later;
+      QTimer::singleShot(2000, &later, &QEventLoop::quit);
+      later.exec();
+      Runtime::ProcessEvents(2000);
+      laterLoopMs = clock.elapsed();
+    };
+  });
+  EXPECT_EQ(code, 7);
+  EXPECT_EQ(nestedResult, 7);
+  EXPECT_GE(laterLoopMs, 0);
+  EXPECT_LT(laterLoopMs, 1000);
+  EXPECT_FALSE(Runtime::IsQuitting()) << "the quitting state belongs to the run that ended";
+}
+
+TEST_F(RuntimeTest, ABatchIsDeliveredWholeEvenWhenItsFirstDocumentQuits) {
+  int code = RunApp({"/first", "/second"}, [](RecordingApp& app) {
+    app.onDocument = [](const std::string& path) {
+      if (path == "/first") Application::Current()->Quit(5);
+    };
+  });
+  EXPECT_EQ(code, 5);
+  EXPECT_EQ(events, (Events{"open", "/first", "/second"}));
+}
+
+TEST_F(RuntimeTest, QuitDuringStartUpEndsTheRunBeforeOpen) {
+  int code = RunApp({"/doc"}, [](RecordingApp&) {}, [] { Application::Current()->Quit(6); });
+  EXPECT_EQ(code, 6);
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(RuntimeTest, QuitOutsideARunDoesNotSpoilLaterLoops) {
+  QTimer::singleShot(5, [] { Runtime::RequestQuit(0); });
+  QElapsedTimer clock;
+  clock.start();
+  Runtime::ProcessEvents(1000);  // ended by the quit
+  EXPECT_LT(clock.elapsed(), 900);
+  clock.restart();
+  Runtime::ProcessEvents(50);  // a fresh stretch: runs its full time again
+  EXPECT_GE(clock.elapsed(), 45);
+  EXPECT_FALSE(Runtime::IsQuitting());
+}
+
+class CountingApp : public Application {
+ public:
+  explicit CountingApp(int& destroyed) : fDestroyed(destroyed) {}
+  ~CountingApp() override { ++fDestroyed; }
+
+ private:
+  int& fDestroyed;
+};
+
+TEST(ApplicationTest, RegisterReplacesAndDeletesThePreviousObject) {
+  int destroyed = 0;
+  auto first = std::make_unique<CountingApp>(destroyed);
+  Application* firstRaw = first.get();
+  Application::Register(std::move(first));
+  EXPECT_EQ(Application::Current(), firstRaw);
+  auto second = std::make_unique<CountingApp>(destroyed);
+  Application* secondRaw = second.get();
+  Application::Register(std::move(second));
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(Application::Current(), secondRaw);
+  Application::Register(nullptr);
+  EXPECT_EQ(destroyed, 2);
+  EXPECT_EQ(Application::Current(), nullptr);
+}
+
+TEST(ApplicationTest, ExecutableFileIsTheRunningProgramWithLinksResolved) {
+  Application app;
+  FolderItemPtr executable = app.ExecutableFile();
+  ASSERT_TRUE(executable);
+  EXPECT_EQ(executable->NativePath(), std::filesystem::canonical("/proc/self/exe").string());
+  // The test program lies in no bundle.
+  EXPECT_EQ(app.ResourcesFolder(), nullptr);
+}
+
+}  // namespace

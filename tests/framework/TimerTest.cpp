@@ -1,0 +1,128 @@
+#include "framework/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <functional>
+#include <vector>
+
+#include "framework/Runtime.h"
+
+namespace {
+
+// Records when it fired, in milliseconds since the test's clock started.
+class RecordingTimer : public Timer {
+ public:
+  explicit RecordingTimer(const QElapsedTimer& clock) : fClock(clock) {}
+  std::vector<qint64> fired;
+  std::function<void()> onAction;
+  void Event_Action() override {
+    fired.push_back(fClock.elapsed());
+    if (onAction) onAction();
+  }
+
+ private:
+  const QElapsedTimer& fClock;
+};
+
+class TimerTest : public testing::Test {
+ protected:
+  void SetUp() override { clock.start(); }
+  QElapsedTimer clock;
+};
+
+TEST_F(TimerTest, ModeOneFiresOnceAndIsThenOff) {
+  RecordingTimer timer(clock);
+  EXPECT_EQ(timer.Mode(), 0);
+  EXPECT_EQ(timer.Period(), 1000);
+  timer.SetPeriod(20);
+  timer.SetMode(1);
+  Runtime::ProcessEvents(120);
+  ASSERT_EQ(timer.fired.size(), 1u);
+  EXPECT_GE(timer.fired[0], 19);
+  EXPECT_EQ(timer.Mode(), 0);
+}
+
+TEST_F(TimerTest, ASingleShotActionCanArmItsTimerAgain) {
+  RecordingTimer timer(clock);
+  timer.onAction = [&] {
+    if (timer.fired.size() < 3) timer.SetMode(1);
+  };
+  timer.SetPeriod(10);
+  timer.SetMode(1);
+  Runtime::ProcessEvents(150);
+  EXPECT_EQ(timer.fired.size(), 3u);
+}
+
+TEST_F(TimerTest, ModeTwoRepeatsUntilSwitchedOff) {
+  RecordingTimer timer(clock);
+  timer.SetPeriod(10);
+  timer.SetMode(2);
+  Runtime::ProcessEvents(100);
+  EXPECT_GE(timer.fired.size(), 3u);
+  EXPECT_EQ(timer.Mode(), 2);
+  timer.SetMode(0);
+  const size_t count = timer.fired.size();
+  Runtime::ProcessEvents(50);
+  EXPECT_EQ(timer.fired.size(), count);
+}
+
+TEST_F(TimerTest, SettingPeriodOrModeWhileOnStartsThePeriodAnew) {
+  RecordingTimer byPeriod(clock);
+  RecordingTimer byMode(clock);
+  for (RecordingTimer* timer : {&byPeriod, &byMode}) {
+    timer->SetPeriod(100);
+    timer->SetMode(1);
+  }
+  Runtime::ProcessEvents(60);
+  const qint64 restartedAt = clock.elapsed();
+  byPeriod.SetPeriod(100);
+  byMode.SetMode(1);
+  Runtime::ProcessEvents(250);
+  for (RecordingTimer* timer : {&byPeriod, &byMode}) {
+    ASSERT_EQ(timer->fired.size(), 1u);
+    EXPECT_GE(timer->fired[0], restartedAt + 99);
+  }
+}
+
+TEST_F(TimerTest, SettingThePeriodWhileOffDoesNotStartIt) {
+  RecordingTimer timer(clock);
+  timer.SetPeriod(5);
+  Runtime::ProcessEvents(40);
+  EXPECT_TRUE(timer.fired.empty());
+  EXPECT_EQ(timer.Period(), 5);
+}
+
+TEST_F(TimerTest, DeletingATimerStopsIt) {
+  int fired = 0;
+  auto timer = std::make_unique<RecordingTimer>(clock);
+  timer->onAction = [&] { ++fired; };
+  timer->SetPeriod(5);
+  timer->SetMode(2);
+  timer.reset();
+  Runtime::ProcessEvents(40);
+  EXPECT_EQ(fired, 0);
+}
+
+class SelfDeletingTimer : public Timer {
+ public:
+  explicit SelfDeletingTimer(int& fired) : fFired(fired) {}
+  void Event_Action() override {
+    ++fFired;
+    delete this;
+  }
+
+ private:
+  int& fFired;
+};
+
+TEST_F(TimerTest, AnActionMayDeleteItsOwnTimer) {
+  int fired = 0;
+  auto* timer = new SelfDeletingTimer(fired);
+  timer->SetPeriod(5);
+  timer->SetMode(2);
+  Runtime::ProcessEvents(60);
+  EXPECT_EQ(fired, 1);
+}
+
+}  // namespace

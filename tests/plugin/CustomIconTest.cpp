@@ -1,0 +1,291 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "IconFamilyBuilder.h"
+#include "PluginTestSupport.h"
+#include "plugin/IconFamily.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace {
+
+// GIO reads file metadata from the data folder that it saw first and keeps it, so the private
+// data folder (where both the icon store and GIO's metadata go) is set once, for the whole run.
+class PrivateDataHome : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    fDir = std::make_unique<TempDir>();
+    fOld = getenv("XDG_DATA_HOME") ? std::optional<std::string>(getenv("XDG_DATA_HOME")) : std::nullopt;
+    setenv("XDG_DATA_HOME", fDir->path().c_str(), 1);
+  }
+  void TearDown() override {
+    fOld ? setenv("XDG_DATA_HOME", fOld->c_str(), 1) : unsetenv("XDG_DATA_HOME");
+    fDir.reset();
+  }
+
+ private:
+  std::unique_ptr<TempDir> fDir;
+  std::optional<std::string> fOld;
+};
+::testing::Environment* const gPrivateDataHome = ::testing::AddGlobalTestEnvironment(new PrivateDataHome);
+
+const std::string kLargest = FakePNG(512, "the largest image");
+const std::string kFamilyBytes = Icns(
+    {IconElement("icp5", FakePNG(32)), IconElement("ic09", kLargest), IconElement("ic08", FakePNG(256))});
+
+IconFamilyMBS Family(const std::string& bytes) {
+  IconFamilyMBS family;
+  EXPECT_TRUE(family.SetData(bytes));
+  return family;
+}
+
+std::string StoreFolder() { return std::string(getenv("XDG_DATA_HOME")) + "/tessarine/icons"; }
+
+std::string StoredName(const std::string& png) {
+  return QCryptographicHash::hash(QByteArray(png.data(), static_cast<qsizetype>(png.size())),
+                                  QCryptographicHash::Sha256)
+             .toHex()
+             .toStdString() +
+         ".png";
+}
+
+timespec ModificationTime(const std::string& path) {
+  struct stat status {};
+  stat(path.c_str(), &status);
+  return status.st_mtim;
+}
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+using Clock = std::chrono::steady_clock;
+
+// What needs no metadata service: the checks before it is asked.
+class CustomIconTest : public ::testing::Test {
+ protected:
+  TempDir fDir;
+};
+
+TEST_F(CustomIconTest, MissingFileIsReported) {
+  EXPECT_EQ(AddCustomIconMBS(FolderItem(fDir.Path("gone.indd")), Family(kFamilyBytes), false),
+            kCustomIconFileMissing);
+}
+
+TEST_F(CustomIconTest, FamilyWithoutPNGIsBad) {
+  const FolderItem file(fDir.Write("doc.indd", "content"));
+  EXPECT_EQ(AddCustomIconMBS(file, IconFamilyMBS(), false), kCustomIconBadFamily);
+  IconFamilyMBS refused;
+  EXPECT_FALSE(refused.SetData(kFamilyBytes.substr(0, 20)));
+  EXPECT_EQ(AddCustomIconMBS(file, refused, false), kCustomIconBadFamily);
+  EXPECT_EQ(AddCustomIconMBS(file, Family(Icns({IconElement("it32", std::string(64, 'r'))})), false),
+            kCustomIconBadFamily);
+}
+
+TEST_F(CustomIconTest, UnwritableStoreIsReported) {
+  // A file where the store's folder belongs stops even the superuser.
+  fDir.Write("data/tessarine", "in the way");
+  const ScopedEnv dataHome("XDG_DATA_HOME", fDir.Path("data"));
+  const FolderItem file(fDir.Write("doc.indd", "content"));
+  EXPECT_EQ(AddCustomIconMBS(file, Family(kFamilyBytes), false), kCustomIconStoreNotWritable);
+  EXPECT_EQ(ReadFileBytes(file.NativePath()), "content");
+}
+
+// With no reachable metadata service the stamp fails at once with its code, and the file is left
+// as it was.
+class NoMetadataServiceTest : public CustomIconTest {
+ protected:
+  void ExpectUnavailableWithin(std::chrono::milliseconds limit) {
+    const std::string path = fDir.Write("doc.indd", "content");
+    const timespec before = ModificationTime(path);
+    const auto start = Clock::now();
+    EXPECT_EQ(AddCustomIconMBS(FolderItem(path), Family(kFamilyBytes), false),
+              kCustomIconMetadataUnavailable);
+    EXPECT_LT(Clock::now() - start, limit);
+    EXPECT_EQ(ReadFileBytes(path), "content");
+    EXPECT_TRUE(SameTime(ModificationTime(path), before));
+  }
+};
+
+TEST_F(NoMetadataServiceTest, BusAddressOfADeadSocket) {
+  const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + fDir.Path("no-bus-here"));
+  ExpectUnavailableWithin(std::chrono::seconds(1));
+}
+
+TEST_F(NoMetadataServiceTest, NoBusAddressAtAllStartsNoBus) {
+  const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", std::nullopt);
+  const ScopedEnv runtime("XDG_RUNTIME_DIR", fDir.path());
+  const ScopedEnv display("DISPLAY", std::nullopt);
+  ExpectUnavailableWithin(std::chrono::seconds(1));
+}
+
+TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
+  const std::string socketPath = fDir.Path("silent-bus");
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 8), 0);  // accepted by the kernel, never answered
+  {
+    const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
+    ExpectUnavailableWithin(std::chrono::seconds(5));
+  }
+  close(listener);
+}
+
+TEST_F(NoMetadataServiceTest, BusWithoutTheMetadataService) {
+  const std::string socketPath = fDir.Path("bare-bus");
+  // A session bus that offers no services at all.
+  const std::string config =
+      fDir.Write("bus.conf",
+                 "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                 "<busconfig><type>session</type><listen>unix:path=" +
+                     socketPath +
+                     "</listen><auth>EXTERNAL</auth>"
+                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow "
+                     "eavesdrop=\"true\"/>"
+                     "<allow own=\"*\"/></policy></busconfig>\n");
+  std::string configArgument = "--config-file=" + config;
+  char program[] = "dbus-daemon";
+  char noFork[] = "--nofork";
+  char* argv[] = {program, configArgument.data(), noFork, nullptr};
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t daemon = 0;
+  const int spawned = posix_spawnp(&daemon, program, &quiet, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  if (spawned != 0) GTEST_SKIP() << "no dbus-daemon";
+  if (WaitFor([&] { return access(socketPath.c_str(), F_OK) == 0; })) {
+    const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
+    // Answered at once: the bus says the service is neither running nor startable.
+    ExpectUnavailableWithin(std::chrono::milliseconds(1000));
+  } else {
+    ADD_FAILURE() << "the test's bus did not start";
+  }
+  kill(daemon, SIGTERM);
+  waitpid(daemon, nullptr, 0);
+}
+
+// Custom icons for real: needs a session bus on which GIO's metadata daemon can be started (the
+// test command gives the tests a private one).
+class MetadataTest : public CustomIconTest {
+ protected:
+  void SetUp() override {
+    const char* bus = getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (bus == nullptr || bus[0] == '\0') {
+      GTEST_SKIP() << "no session bus (DBUS_SESSION_BUS_ADDRESS is not set); tools/test.sh starts one";
+    }
+  }
+};
+
+TEST_F(MetadataTest, StampGivesTheFileTheLargestImageAndLeavesItsBytes) {
+  const std::string content("\x00\x01binary\xff content", 17);
+  const std::string path = fDir.Write("caf\xc3\xa9 'doc' $(x).indd", content);
+  const timespec before = ModificationTime(path);
+  const FolderItem file(path);
+
+  ASSERT_EQ(AddCustomIconMBS(file, Family(kFamilyBytes), false), kCustomIconOK);
+
+  const std::string stored = StoreFolder() + "/" + StoredName(kLargest);
+  EXPECT_EQ(ReadFileBytes(stored), kLargest);
+  EXPECT_EQ(CustomIconOf(file), "file://" + stored);
+  EXPECT_EQ(ReadFileBytes(path), content);
+  EXPECT_TRUE(SameTime(ModificationTime(path), before));
+}
+
+TEST_F(MetadataTest, EachImageIsStoredOnceUnderItsContent) {
+  const FolderItem first(fDir.Write("first.indd", "1"));
+  const FolderItem second(fDir.Write("second.indd", "2"));
+  ASSERT_EQ(AddCustomIconMBS(first, Family(kFamilyBytes), false), kCustomIconOK);
+  ASSERT_EQ(AddCustomIconMBS(second, Family(kFamilyBytes), false), kCustomIconOK);
+  EXPECT_EQ(CustomIconOf(first), CustomIconOf(second));
+
+  const std::string other = FakePNG(512, "another version's image");
+  ASSERT_EQ(AddCustomIconMBS(second, Family(Icns({IconElement("ic09", other)})), false), kCustomIconOK);
+  EXPECT_EQ(CustomIconOf(second), "file://" + StoreFolder() + "/" + StoredName(other));
+  EXPECT_EQ(CustomIconOf(first), "file://" + StoreFolder() + "/" + StoredName(kLargest));
+
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(StoreFolder())) {
+    ++files;
+    EXPECT_EQ(entry.path().extension(), ".png") << entry.path();  // no temporary left behind
+  }
+  EXPECT_GE(files, 2u);
+}
+
+TEST_F(MetadataTest, DamagedStoredImageIsReplaced) {
+  const std::string stored = StoreFolder() + "/" + StoredName(kLargest);
+  std::filesystem::create_directories(StoreFolder());
+  { std::ofstream(stored, std::ios::trunc) << "damaged"; }
+  ASSERT_EQ(AddCustomIconMBS(FolderItem(fDir.Write("doc.indd", "x")), Family(kFamilyBytes), false),
+            kCustomIconOK);
+  EXPECT_EQ(ReadFileBytes(stored), kLargest);
+}
+
+// Run in a process of its own (below): GIO settles on its file system backend once per process.
+TEST(MetadataChild, DISABLED_StampsTheFileNamedInTheEnvironment) {
+  const char* file = getenv("TESSARINE_STAMP_FILE");
+  const char* result = getenv("TESSARINE_STAMP_RESULT");
+  if (file == nullptr || result == nullptr) GTEST_SKIP() << "run by MetadataTest only";
+  std::ofstream(result) << AddCustomIconMBS(FolderItem(file), Family(kFamilyBytes), false);
+}
+
+TEST_F(MetadataTest, WithoutGIOMetadataSupportTheServiceCountsAsUnavailable) {
+  // GIO without its desktop backend (as where gvfs is not installed) keeps no metadata at all.
+  const std::string path = fDir.Write("doc.indd", "content");
+  const std::string resultPath = fDir.Path("result");
+  std::vector<std::string> variables = {"GIO_USE_VFS=local", "QT_QPA_PLATFORM=offscreen",
+                                        "TESSARINE_STAMP_FILE=" + path,
+                                        "TESSARINE_STAMP_RESULT=" + resultPath};
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::string(*entry).rfind("GIO_USE_VFS=", 0) != 0) variables.push_back(*entry);
+  }
+  std::vector<char*> envp;
+  for (std::string& variable : variables) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  std::string self = std::filesystem::read_symlink("/proc/self/exe");
+  std::string filter = "--gtest_filter=MetadataChild.DISABLED_StampsTheFileNamedInTheEnvironment";
+  std::string disabled = "--gtest_also_run_disabled_tests";
+  char* argv[] = {self.data(), filter.data(), disabled.data(), nullptr};
+
+  // The child's own test report goes to a log, shown only when something went wrong.
+  const std::string log = fDir.Path("child.log");
+  posix_spawn_file_actions_t output;
+  posix_spawn_file_actions_init(&output);
+  posix_spawn_file_actions_addopen(&output, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, self.c_str(), &output, nullptr, argv, envp.data());
+  posix_spawn_file_actions_destroy(&output);
+  ASSERT_EQ(spawned, 0);
+  int status = 0;
+  const bool ended =
+      WaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30));
+  if (!ended) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  ASSERT_TRUE(ended) << "the stamp hung\n" << ReadFileBytes(log);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFileBytes(log);
+  EXPECT_EQ(ReadFileBytes(resultPath), std::to_string(kCustomIconMetadataUnavailable));
+  EXPECT_EQ(ReadFileBytes(path), "content");
+}
+
+}  // namespace

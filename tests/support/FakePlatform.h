@@ -1,0 +1,46 @@
+#pragma once
+// FakePlatform: the desktop as a test sets it up. Keys are held by setting them; message boxes and
+// open dialogs are answered by handlers (by default: dismissed at once, cancelled); opened URLs and
+// log entries are recorded.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Platform.h"
+
+class FakePlatform : public Platform {
+ public:
+  bool shiftDown = false;
+  bool optionDown = false;
+  // Called with each message box's text while the box is "shown"; may run events.
+  std::function<void(const std::string&)> onMessage;
+  // Answers each open dialog; none means cancel.
+  std::function<FolderItemPtr(const std::vector<const FileType*>&)> onChooseFile;
+
+  std::vector<std::string> messages;
+  std::vector<std::string> urls;
+  std::vector<std::string> log;
+  std::vector<std::vector<std::string>> chooseFileFilters;  // the type names of each dialog
+
+  bool ShiftKeyDown() override { return shiftDown; }
+  bool OptionKeyDown() override { return optionDown; }
+  void ShowMessage(const std::string& message) override;
+  FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override;
+  void OpenURL(const std::string& url) override { urls.push_back(url); }
+  void WriteLog(const std::string& line) override { log.push_back(line); }
+
+  bool Logged(const std::string& line) const;
+};
+
+// Installs a fresh FakePlatform for the lifetime of this object and puts the previous one back.
+class ScopedFakePlatform {
+ public:
+  ScopedFakePlatform();
+  ~ScopedFakePlatform();
+  FakePlatform& operator*() { return *fFake; }
+  FakePlatform* operator->() { return fFake; }
+
+ private:
+  FakePlatform* fFake;
+  std::unique_ptr<Platform> fPrevious;
+};
