@@ -1,6 +1,7 @@
 // The icon stamp: App.OptionalAddIconToFile honours the user's choice, Utilities.AddIconToFile
 // finds the icon file of the document's kind and version in the bundle and attaches it.
 #include <array>
+#include <functional>
 
 #include "core/App.h"
 #include "core/Utilities.h"
@@ -28,17 +29,20 @@ bool IsExistingFolder(const FolderItemPtr& item) { return item && item->Exists()
 
 // Every check comes before the first write, so a stamp that gives up leaves the document as it
 // was. Only the Resources folder is looked up by name: a bundle may name its other folders as it
-// likes.
-int32_t StampFromBundle(const FolderItemPtr& in_file, int32_t in_iconKind, const FolderItemPtr& in_executable) {
+// likes. The executable is asked for only once the document is known to exist, so a missing
+// document leaves the bundle unlooked at.
+int32_t StampFromBundle(const FolderItemPtr& in_file, int32_t in_iconKind,
+                        const std::function<FolderItemPtr()>& executableOf) {
   if (!in_file || !in_file->Exists()) {
     LogError("Utilities.AddIconToFile: Cannot find file");
     return -1;
   }
-  if (!in_executable || !in_executable->Exists() || in_executable->Directory()) {
+  const FolderItemPtr executable = executableOf();
+  if (!executable || !executable->Exists() || executable->Directory()) {
     LogError("Utilities.AddIconToFile: Cannot find application inside package folder");
     return -1;
   }
-  const FolderItemPtr macOSFolder = in_executable->Parent();
+  const FolderItemPtr macOSFolder = executable->Parent();
   if (!IsExistingFolder(macOSFolder)) {
     LogError("Utilities.AddIconToFile: Cannot find application MacOS folder");
     return -1;
@@ -92,13 +96,18 @@ std::string IconFileName(int32_t in_iconKind) {
 }
 
 int32_t AddIconToFile(FolderItemPtr in_file, int32_t in_iconKind) {
-  App* app = App::Instance();
-  return AddIconToFileFromBundle(std::move(in_file), in_iconKind, app ? app->ExecutableFile() : nullptr);
+  LogVerbose("Utilities.AddIconToFile: called");
+  const int32_t result = StampFromBundle(in_file, in_iconKind, [] {
+    const App* app = App::Instance();
+    return app ? app->ExecutableFile() : nullptr;
+  });
+  LogVerbose("Utilities.AddIconToFile: returned");
+  return result;
 }
 
 int32_t AddIconToFileFromBundle(FolderItemPtr in_file, int32_t in_iconKind, FolderItemPtr in_executable) {
   LogVerbose("Utilities.AddIconToFile: called");
-  const int32_t result = StampFromBundle(in_file, in_iconKind, in_executable);
+  const int32_t result = StampFromBundle(in_file, in_iconKind, [&in_executable] { return in_executable; });
   LogVerbose("Utilities.AddIconToFile: returned");
   return result;
 }

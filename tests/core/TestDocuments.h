@@ -4,9 +4,12 @@
 // first two lines of an InCopy story. Header-only: the unit and end-to-end tests both use it.
 #include <sys/stat.h>
 
+#include <fcntl.h>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
+#include <QUrl>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -16,6 +19,7 @@
 
 #include "support/TempDir.h"
 #include "framework/FolderItem.h"
+#include "plugin/IconFamily.h"
 
 namespace TestDocuments {
 
@@ -128,6 +132,53 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+// One document of each icon kind code, and the icon file of the built bundle that it should get.
+struct KindDocument {
+  int32_t kind;
+  std::string iconFile;  // in the bundle's Resources folder
+  std::string name;      // unique among the twelve
+  std::string content;
+};
+
+// Index kind - 1: InDesign documents, InCopy stories, InDesign templates, each CS to CS4. The
+// templates are PowerPC-made, the documents Intel-made, so both byte orders are stamped.
+inline KindDocument DocumentOfKind(int32_t kind) {
+  switch (kind) {
+    case 1: return {1, "ID_3_CS.icns", "Layout CS.indd", InDesignDocument(3)};
+    case 2: return {2, "ID_4_CS2.icns", "Layout CS2.indd", InDesignDocument(4)};
+    case 3: return {3, "ID_5_CS3.icns", "Layout CS3.indd", InDesignDocument(5)};
+    case 4: return {4, "ID_6_CS4.icns", "Layout CS4.indd", InDesignDocument(6)};
+    case 5: return {5, "IC_3_CS.icns", "Story CS.incd", InCopyStory(kInCopyCSLine)};
+    case 6: return {6, "IC_4_CS2.icns", "Story CS2.incx", InCopyStory(kInCopyCS2Line)};
+    case 7: return {7, "IC_5_CS3.icns", "Story CS3.incx", InCopyStory(kInCopyCS3Line, "\r\n", "\r\n")};
+    case 8: return {8, "IC_6_CS4.icns", "Story CS4.icml", InCopyStory(kInCopyCS4Line)};
+    case 9: return {9, "IDT_3_CS.icns", "Page CS.indt", InDesignDocument(3, kPowerPCMade)};
+    case 10: return {10, "IDT_4_CS2.icns", "Page CS2.INDT", InDesignDocument(4, kPowerPCMade)};
+    case 11: return {11, "IDT_5_CS3.icns", "Page CS3.indt", InDesignDocument(5, kPowerPCMade)};
+    default: return {12, "IDT_6_CS4.icns", "Page CS4.indt", InDesignDocument(6, kPowerPCMade)};
+  }
+}
+
+// The image that a document stamped with an icon file of the built bundle should show: the
+// largest PNG of the family.
+inline std::string BundleIconPNG(const std::string& iconFile) {
+  IconFamilyMBS family;
+  if (!family.SetData(ReadFileBytes(std::string(TESSARINE_BUNDLE_DIR) + "/Contents/Resources/" + iconFile))) return {};
+  return family.LargestPNG();
+}
+
+// The bytes of the image that a custom-icon URI names, "(none)" for the empty URI.
+inline std::string ImageAt(const std::string& uri) {
+  if (uri.empty()) return "(none)";
+  return ReadFileBytes(QUrl(QString::fromStdString(uri)).toLocalFile().toStdString());
+}
+
+// Gives a file a modification time with nanoseconds, which a stamp must keep to the last digit.
+inline void SetModificationTime(const std::string& path, int64_t seconds = 1200000000, long nanoseconds = 123456789) {
+  const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+  utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
 // The modification time of a file in nanoseconds, 0 when it cannot be read.

@@ -193,31 +193,104 @@ TEST_F(ProgramTest, WithoutDocumentsTheConfigurationWindowWaitsUntilADocumentEnd
   EXPECT_EQ(PreferencesLines(), 13u);
 }
 
-TEST_F(ProgramTest, IconsComeFromTheBundleAndKeepTheDocumentsDate) {
-  if (getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) GTEST_SKIP() << "custom icons need a session bus";
-  // A bundle of the program's own with one icon file; its other folders bear other names.
-  TempDir bundle;
-  const std::string executable = bundle.Path("My Tools/Inner/Bin/Tessarine");
-  std::filesystem::create_directories(bundle.Path("My Tools/Inner/Bin"));
-  std::filesystem::copy_file(TESSARINE_EXECUTABLE, executable);
-  bundle.Write("My Tools/Inner/Resources/IDT_4_CS2.icns", IconFamily());
+// ---- Icons from a copy of the built bundle ----
 
-  Configure(IDCS2);
-  Configure(ICCS4);
+bool HasSessionBus() { return getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr; }
+
+class IconRunTest : public ProgramTest {
+ protected:
+  // Copies the built bundle and gives the two folders above the executable other names; only the
+  // folder "Resources" is looked up by name. Returns the copy's executable.
+  std::string CopyBundle(bool withResources) {
+    namespace fs = std::filesystem;
+    const fs::path copy = fs::path(bundle.path()) / "My Tools.app";
+    fs::copy(TESSARINE_BUNDLE_DIR, copy, fs::copy_options::recursive);
+    fs::rename(copy / "Contents", copy / "Inner");
+    fs::rename(copy / "Inner" / "MacOS", copy / "Inner" / "Bin");
+    if (!withResources) fs::remove_all(copy / "Inner" / "Resources");
+    resources = (copy / "Inner" / "Resources").string();
+    return (copy / "Inner" / "Bin" / "Tessarine").string();
+  }
+  std::string StampedImage(const std::string& document) { return ImageAt(CustomIcon(document)); }
+  bool RecordedByAny(const std::string& document) const {
+    return WaitUntil([&] { return ReadFileBytes(record).find(" " + document + "\n") != std::string::npos; });
+  }
+
+  TempDir bundle;
+  std::string resources;
+};
+
+TEST_F(IconRunTest, EveryKindGetsItsIconButTheOneMissingFromTheBundle) {
+  if (!HasSessionBus()) GTEST_SKIP() << "custom icons need a session bus";
+  const std::string executable = CopyBundle(true);
+  std::filesystem::remove(resources + "/IDT_4_CS2.icns");
+  for (Slot slot : {IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3, ICCS4}) Configure(slot);
   prefs.dontAddIcon = false;
   WritePreferences();
-  const std::string stamped = Document("page.indt", InDesignDocument(4, kPowerPCMade));
-  const std::string unstamped = Document("story.icml", InCopyStory(kInCopyCS4Line));
-  const int64_t before = ModificationNanos(stamped);
+  std::vector<std::string> paths;
+  std::vector<int64_t> before;
+  for (int32_t kind = 1; kind <= 12; ++kind) {
+    paths.push_back(Document(DocumentOfKind(kind).name, DocumentOfKind(kind).content));
+    SetModificationTime(paths.back());
+    before.push_back(ModificationNanos(paths.back()));
+  }
 
-  auto run = Start({stamped, unstamped}, true, executable);
+  auto run = Start(paths, true, executable);
   EXPECT_EQ(run->WaitForExit(20000), 0) << run->Output();
-  EXPECT_TRUE(Recorded("IDCS2", stamped));
-  EXPECT_TRUE(Recorded("ICCS4", unstamped));
-  EXPECT_EQ(CustomIcon(stamped).rfind("file://" + home.Path("data/"), 0), 0u) << CustomIcon(stamped);
-  EXPECT_EQ(ModificationNanos(stamped), before);
-  EXPECT_EQ(CustomIcon(unstamped), "");
-  EXPECT_EQ(run->LogLines(), (std::vector<std::string>{"Error:Utilities.AddIconToFile: Cannot find icon file 8"}));
+  EXPECT_EQ(run->LogLines(), (std::vector<std::string>{"Error:Utilities.AddIconToFile: Cannot find icon file 10"}));
+  for (int32_t kind = 1; kind <= 12; ++kind) {
+    SCOPED_TRACE(DocumentOfKind(kind).name);
+    const std::string& document = paths[static_cast<size_t>(kind - 1)];
+    EXPECT_TRUE(RecordedByAny(document)) << "a stamp that gives up does not stop the launch";
+    EXPECT_EQ(ModificationNanos(document), before[static_cast<size_t>(kind - 1)]);
+    if (kind == 10) {
+      EXPECT_EQ(CustomIcon(document), "");
+    } else {
+      EXPECT_EQ(StampedImage(document), BundleIconPNG(DocumentOfKind(kind).iconFile));
+    }
+  }
 }
+
+struct StampSwitchRow {
+  bool withResources;
+  bool dontAddIcon;
+  std::vector<std::string> logLines;
+  friend void PrintTo(const StampSwitchRow& row, std::ostream* out) {
+    *out << "Resources " << row.withResources << ", fDontAddIcon " << row.dontAddIcon;
+  }
+};
+
+class StampSwitch : public IconRunTest, public ::testing::WithParamInterface<StampSwitchRow> {};
+
+// Switched off, the stamp reads nothing from the bundle; switched on without a Resources folder it
+// gives up with its error line. Either way the document keeps its date and is launched.
+TEST_P(StampSwitch, LeavesTheDocumentAloneAndLaunchesIt) {
+  const StampSwitchRow& row = GetParam();
+  const std::string executable = CopyBundle(row.withResources);
+  Configure(IDCS3);
+  prefs.dontAddIcon = row.dontAddIcon;
+  WritePreferences();
+  const std::string document = Document("Layout CS3.indd", InDesignDocument(5));
+  SetModificationTime(document);
+  const int64_t before = ModificationNanos(document);
+
+  auto run = Start({document}, true, executable);
+  EXPECT_EQ(run->WaitForExit(20000), 0) << run->Output();
+  EXPECT_TRUE(Recorded("IDCS3", document));
+  EXPECT_EQ(run->LogLines(), row.logLines);
+  EXPECT_EQ(ModificationNanos(document), before);
+  if (HasSessionBus()) {
+    EXPECT_EQ(CustomIcon(document), "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StampSwitch,
+    ::testing::Values(StampSwitchRow{true, true, {}}, StampSwitchRow{false, true, {}},
+                      StampSwitchRow{false, false, {"Error:Utilities.AddIconToFile: Cannot find application resources folder"}}),
+    [](const ::testing::TestParamInfo<StampSwitchRow>& info) {
+      return std::string(info.param.withResources ? "WithResources" : "NoResources") +
+             (info.param.dontAddIcon ? "SwitchedOff" : "SwitchedOn");
+    });
 
 }  // namespace

@@ -8,16 +8,18 @@
 #include "core/FileTypes1.h"
 
 App* TestApp() {
-  static App* app = [] {
-    // The live record loads the preferences file once: from an empty folder of our own, never the
-    // user's.
-    static TempDir configHome;
+  // The live record loads the preferences file once: from an empty folder of our own, never the
+  // user's.
+  static TempDir configHome;
+  static App* made = nullptr;
+  // A whole program run registers an application object of its own, which replaces this one.
+  if (made == nullptr || Application::Current() != made) {
     setenv("XDG_CONFIG_HOME", configHome.path().c_str(), 1);
     FileTypes1::Initialize();
     Application::Register(std::make_unique<App>());
-    return App::Instance();
-  }();
-  return app;
+    made = App::Instance();
+  }
+  return made;
 }
 
 CPreferences& LivePreferences() { return *TestApp()->GetLoadedPreferences(); }

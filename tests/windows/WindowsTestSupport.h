@@ -18,8 +18,8 @@
 class App;
 class CPreferences;
 
-// The registered App (made on first use, its preferences folder a temporary one) and the
-// program's file types.
+// The registered App (made on first use, and again after a program run replaced it; its
+// preferences folder a temporary one) and the program's file types.
 App* TestApp();
 // The live record of TestApp(), for the chooser.
 CPreferences& LivePreferences();

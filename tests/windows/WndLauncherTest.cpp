@@ -240,6 +240,25 @@ TEST_F(WndLauncherTest, CancelledBrowseChangesNothing) {
   EXPECT_TRUE(fake->log.empty());
 }
 
+TEST_F(WndLauncherTest, BrowseTakesTheChosenItemAsItComes) {
+  // Neither existence nor kind nor version is checked: an InCopy chosen for InDesign CS2, and an
+  // item that is not there at all, are both stored, shown, and copied back.
+  record.fInDesignCS2Path = "";
+  const std::string gone = dir.path() + "/Gone Away/Not An App";
+  for (const std::string& chosen : {posix[6], gone}) {
+    fake->onChooseFile = [&](const std::vector<const FileType*>&) { return std::make_shared<FolderItem>(chosen); };
+    const bool accepted = Edit([&] {
+      window->BtnInDesignCS2Browse()->Push();
+      EXPECT_EQ(window->LblInDesignCS2Path()->Text(), chosen);
+      EXPECT_TRUE(window->GrpCS2Default()->Enabled());
+      window->BtnOK()->Push();
+    });
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(record.fInDesignCS2Path, PosixPathToShell(chosen));
+  }
+  EXPECT_TRUE(fake->log.empty());
+}
+
 TEST_F(WndLauncherTest, BrowseRefusesAPathWithALineBreak) {
   // The preferences file keeps one field per line: such a path would shift every later field.
   record.fInDesignCS2Path = "";
