@@ -118,6 +118,7 @@ int RunLoop(const std::function<void()>& startup, const Batch& documents) {
   state.quitting = false;
   state.opened = false;
   state.waiting.clear();
+  ClearQtExit();  // a quit from a loop run during start-up, when the main loop never ran
   return exitCode;
 }
 

@@ -184,6 +184,22 @@ TEST_F(RuntimeTest, QuitDuringStartUpEndsTheRunBeforeOpen) {
   EXPECT_TRUE(events.empty());
 }
 
+TEST_F(RuntimeTest, QuitFromALoopDuringStartUpLeavesLaterLoopsWorking) {
+  int code = RunApp({"/doc"}, [](RecordingApp&) {}, [] {
+    QEventLoop loop;
+    QTimer::singleShot(5, [] { Application::Current()->Quit(8); });
+    loop.exec();
+  });
+  EXPECT_EQ(code, 8);
+  EXPECT_TRUE(events.empty());
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop later;
+  QTimer::singleShot(50, &later, &QEventLoop::quit);
+  later.exec();
+  EXPECT_GE(clock.elapsed(), 45);
+}
+
 TEST_F(RuntimeTest, QuitOutsideARunDoesNotSpoilLaterLoops) {
   QTimer::singleShot(5, [] { Runtime::RequestQuit(0); });
   QElapsedTimer clock;
