@@ -10,7 +10,8 @@ packages=(
   libgtest-dev libgmock-dev
   dbus dbus-daemon gvfs gvfs-daemons
   shared-mime-info desktop-file-utils
-  xvfb xauth
+  xvfb xauth xdotool
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

@@ -15,11 +15,36 @@ if command -v dbus-daemon >/dev/null; then
   bus_pid=$(sed -n 2p <<<"$bus_info")
 fi
 export XDG_RUNTIME_DIR=$(mktemp -d)
+summary=$(mktemp)
 cleanup() {
   [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
-  rm -rf "$XDG_RUNTIME_DIR"
+  rm -rf "$XDG_RUNTIME_DIR" "$summary"
 }
 trap cleanup EXIT
 
+# Runs ctest and keeps its count for the closing line over all three stages.
+run_ctest() {
+  ctest "$@" | tee -a "$summary"
+}
+
 cd "$root/build"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+run_ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with the same
+# compiler. Leaks fail a test; the few that system libraries keep until exit are suppressed by
+# tests/lsan.supp, which is compiled into the sanitizer build's programs.
+"$root/tools/build.sh" "$root/build-asan" -DTESSARINE_TESTS=ON -DTESSARINE_SANITIZE=ON
+cd "$root/build-asan"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+
+# The fuzz targets, built with clang's libFuzzer, each for a fixed number of runs over a copy of
+# its seed corpus (fuzz/CMakeLists.txt); bench/fuzz-long.sh runs them for long.
+"$root/tools/build.sh" "$root/build-fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTESSARINE_TESTS=OFF -DTESSARINE_FUZZ=ON
+cd "$root/build-fuzz"
+run_ctest --output-on-failure --parallel 4 --timeout 600
+
+# One closing line over the three stages' ctest counts.
+awk '/tests passed, [0-9]+ tests failed out of/ { failed += $(NF-5); total += $NF }
+     END { printf "all stages: %d passed, %d failed\n", total - failed, failed }' "$summary"
