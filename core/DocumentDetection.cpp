@@ -81,8 +81,11 @@ void DocumentDetection::ReadInCopyStory(BinaryStream& stream, std::string curren
   if (Left(firstLine, 13) != "<?xml version") return;
 
   // Line ends, blank lines and any other control bytes before the second line are passed over;
-  // a blank is not, so an indented second line is not recognised.
-  while (BelowBlank(currentByte) && !stream.EOF()) currentByte = stream.Read(1);
+  // a blank is not, so an indented second line is not recognised. The skip is capped like a line,
+  // so a declaration followed by gigabytes of zeros is not read to its end.
+  for (size_t skipped = 0; BelowBlank(currentByte) && !stream.EOF() && skipped < kMaxLineLength; ++skipped) {
+    currentByte = stream.Read(1);
+  }
   const std::string secondLine = ReadLine(stream, currentByte);
   Utilities::LogNote("App.HandleDroppedItem: second line of file = " + secondLine);
 

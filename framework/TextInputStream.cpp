@@ -19,6 +19,11 @@ std::string TextInputStream::ReadLine() {
       if (next != '\n' && next != kEnd) std::ungetc(next, fFile);
       break;
     }
+    // A full piece ends here; a line end right after it still belongs to it (above).
+    if (line.size() == kMaxLineLength) {
+      std::ungetc(c, fFile);
+      break;
+    }
     line += static_cast<char>(c);
   }
   return line;

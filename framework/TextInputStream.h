@@ -12,6 +12,11 @@
 // without its end, and the empty text at the end of the file.
 class TextInputStream {
  public:
+  // A longer line comes back in pieces of this length, as if it were several lines, so that a
+  // huge file without line breaks is neither held in memory nor read to its end. The files read
+  // this way hold paths and flags, far shorter.
+  static constexpr size_t kMaxLineLength = size_t(1) << 20;
+
   explicit TextInputStream(std::FILE* file);
   ~TextInputStream();
   TextInputStream(const TextInputStream&) = delete;

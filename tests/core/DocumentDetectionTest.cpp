@@ -208,6 +208,11 @@ TEST_F(DetectionTest, HugeLinesAreCutAtTheLimit) {
   EXPECT_EQ(d.result.docVersion, -1);
   EXPECT_LE(d.position, 2 * limit + 1);
 
+  // Control bytes between the lines are skipped only up to the limit too.
+  d = Detect("zeros.icml", kXmlDeclaration + "\n" + std::string(8 * limit, '\0') + kInCopyCS4Line);
+  EXPECT_EQ(d.result.docVersion, -1);
+  EXPECT_LE(d.position, kXmlDeclaration.size() + 2 * limit + 2);
+
   // Real lines are far below the limit and unaffected by it.
   const std::string longLine = kInCopyCS4Line + std::string(limit / 2, ' ');
   EXPECT_EQ(Detect("long.icml", InCopyStory(longLine)).result.docVersion, 6);

@@ -171,6 +171,15 @@ TEST_F(TextInputTest, EndsAfterAFinalLineEnd) {
   EXPECT_EQ(empty->ReadLine(), "");
 }
 
+TEST_F(TextInputTest, OverlongLinesComeBackInPieces) {
+  const size_t piece = TextInputStream::kMaxLineLength;
+  auto stream = Open(std::string(piece, 'a') + "\n" + std::string(piece + piece / 2, 'b') + "\r\nnext");
+  EXPECT_EQ(stream->ReadLine(), std::string(piece, 'a'));  // the line end after a full piece is its own
+  EXPECT_EQ(stream->ReadLine(), std::string(piece, 'b'));
+  EXPECT_EQ(stream->ReadLine(), std::string(piece / 2, 'b'));
+  EXPECT_EQ(stream->ReadLine(), "next");
+}
+
 // ---- TextOutputStream ----
 
 class TextOutputTest : public testing::Test {

@@ -1,0 +1,549 @@
+// The built program given what a careless or hostile user could give it: documents that are not
+// documents, names that a shell would read as code, application paths with the same characters,
+// and preferences files that are garbage, huge, unreadable or not replaceable. Each case has one
+// outcome, and none may hang, crash or take memory without bound.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+#include "HostileSupport.h"
+
+using namespace HostileSupport;
+using namespace TestDocuments;
+
+namespace {
+
+const std::string kRejected = "Error:App.HandleDroppedItem: item is nil, or does not exist, or is a directory";
+std::string CouldNotOpen(const std::string& path) {
+  return "Warning:App.HandleDroppedItem: could not open file " + PosixPathToShell(path);
+}
+
+// Beyond what the program needs to run at all (some 30 MiB, more on X), reading a hostile input
+// may not cost much: the documents are read a few bytes or lines at a time.
+constexpr long kPeakBoundKiB = 100 * 1024 * kSlowdown;
+
+std::string Shown(const std::vector<Record>& records) {
+  std::string text;
+  for (const Record& r : records) text += "  [" + r.tag + "] " + r.argument + "\n";
+  return text;
+}
+
+// ---- Documents that are not what they seem ----
+
+enum class Made {
+  Empty,
+  OneByte,
+  OneLessThan,
+  CutHeader,
+  Folder,
+  EmptyArgument,
+  DanglingLink,
+  LinkLoop,
+  NamedPipe,
+  Socket,
+  CharacterDevice,
+  Unreadable,
+  SparseLessThan,
+  SparseXmlDeclaration,
+};
+enum class Outcome { Nothing, Rejected, CouldNotOpen };
+
+struct DocumentRow {
+  const char* name;
+  Made made;
+  Outcome outcome;
+  friend void PrintTo(const DocumentRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class HostileDocument : public ProgramFixture, public ::testing::WithParamInterface<DocumentRow> {
+ protected:
+  // The document of a row, made in the documents folder.
+  std::string Make(Made made) {
+    const std::string at = Path("documents/document.indd");
+    switch (made) {
+      case Made::Empty: return Document("document.indd", "");
+      case Made::OneByte: return Document("document.indd", "x");
+      case Made::OneLessThan: return Document("document.indd", "<");
+      // The header up to the byte-order flag and three bytes of the unused field: the version
+      // field lies beyond the end.
+      case Made::CutHeader: return Document("document.indd", InDesignDocument(5).substr(0, 28));
+      case Made::Folder: mkdir(at.c_str(), 0755); return at;
+      // Taken relative to the working folder (the documents folder): a folder.
+      case Made::EmptyArgument: return "";
+      case Made::DanglingLink: symlink(Path("documents/nowhere").c_str(), at.c_str()); return at;
+      case Made::LinkLoop:
+        symlink(Path("documents/other.indd").c_str(), at.c_str());
+        symlink(at.c_str(), Path("documents/other.indd").c_str());
+        return at;
+      case Made::NamedPipe: mkfifo(at.c_str(), 0644); return at;
+      case Made::Socket: {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, at.c_str(), sizeof address.sun_path - 1);
+        EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << at;
+        listen(fd, 1);
+        fSocket = fd;
+        return at;
+      }
+      // Endless zeros, were it ever read.
+      case Made::CharacterDevice: return "/dev/zero";
+      case Made::Unreadable: return Document("document.indd", InDesignDocument(5), 0);
+      // 4 GiB that begin with "<" and hold no line break: all but the first bytes are a hole,
+      // which reads as zeros.
+      case Made::SparseLessThan: return Sparse("<");
+      case Made::SparseXmlDeclaration: return Sparse(kXmlDeclaration);
+    }
+    return at;
+  }
+
+  std::string Document(const std::string& name, const std::string& content, int mode = 0644) {
+    const std::string path = ProgramFixture::Document(name, content);
+    chmod(path.c_str(), mode);
+    return path;
+  }
+
+  std::string Sparse(const std::string& head) {
+    const std::string path = Document("document.incx", head);
+    EXPECT_EQ(truncate(path.c_str(), off_t(4) << 30), 0);
+    return path;
+  }
+
+  void TearDown() override {
+    if (fSocket >= 0) close(fSocket);
+  }
+
+ private:
+  int fSocket = -1;
+};
+
+TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
+  const DocumentRow& row = GetParam();
+  // Any version code above 0 would be launched, which shows as a record.
+  for (Slot slot : {IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3, ICCS4}) Configure(slot);
+  WritePreferences();
+  const std::string document = Make(row.made);
+  const int boxes = row.outcome == Outcome::CouldNotOpen ? 1 : 0;
+
+  RunOptions options;
+  if (row.made == Made::Unreadable && !MakeUnprivileged(options)) {
+    GTEST_SKIP() << "cannot run the program as an unprivileged user here";
+  }
+  // On a display a box can be answered, and an unexpected one is counted instead of waiting.
+  VirtualDisplay display;
+  if (display.Available()) {
+    options.display = &display;
+  } else if (boxes > 0) {
+    GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to answer the message box on";
+  }
+
+  auto run = Start({document}, options);
+  const int answered = display.Available() ? display.AnswerBoxesUntilExit(*run, 15000 * kSlowdown) : 0;
+  // The boxes were answered until the end: what still runs now hangs.
+  ASSERT_EQ(run->WaitForExit((display.Available() ? 1000 : 15000) * kSlowdown), 0)
+      << "did not end by itself:\n" << run->Output();
+  EXPECT_EQ(answered, boxes);
+
+  std::vector<std::string> lines;
+  if (row.outcome == Outcome::Rejected) lines = {kRejected};
+  if (row.outcome == Outcome::CouldNotOpen) lines = {CouldNotOpen(document)};
+  EXPECT_EQ(run->LogLines(), lines) << run->Output();
+  EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{}) << "nothing is launched";
+
+  std::cout << "[ measured ] " << row.name << ": " << Milliseconds(run->Elapsed()) << " ms, peak "
+            << run->PeakResidentKiB() / 1024 << " MiB\n";
+  EXPECT_LT(run->PeakResidentKiB(), kPeakBoundKiB);
+  if (boxes == 0) {
+    EXPECT_LT(Milliseconds(run->Elapsed()), 5000 * kSlowdown);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, HostileDocument,
+    ::testing::Values(DocumentRow{"Empty", Made::Empty, Outcome::Nothing},
+                      DocumentRow{"OneByte", Made::OneByte, Outcome::Nothing},
+                      DocumentRow{"OneLessThan", Made::OneLessThan, Outcome::Nothing},
+                      DocumentRow{"TwentyEightBytes", Made::CutHeader, Outcome::Nothing},
+                      DocumentRow{"Folder", Made::Folder, Outcome::Rejected},
+                      DocumentRow{"EmptyArgument", Made::EmptyArgument, Outcome::Rejected},
+                      DocumentRow{"DanglingLink", Made::DanglingLink, Outcome::Rejected},
+                      DocumentRow{"LinkLoop", Made::LinkLoop, Outcome::Rejected},
+                      DocumentRow{"NamedPipe", Made::NamedPipe, Outcome::CouldNotOpen},
+                      DocumentRow{"Socket", Made::Socket, Outcome::CouldNotOpen},
+                      DocumentRow{"CharacterDevice", Made::CharacterDevice, Outcome::CouldNotOpen},
+                      DocumentRow{"Unreadable", Made::Unreadable, Outcome::CouldNotOpen},
+                      DocumentRow{"SparseFourGiBLessThan", Made::SparseLessThan, Outcome::Nothing},
+                      DocumentRow{"SparseFourGiBXmlDeclaration", Made::SparseXmlDeclaration, Outcome::Nothing}),
+    [](const ::testing::TestParamInfo<DocumentRow>& info) { return std::string(info.param.name); });
+
+// ---- Names that a shell would read as code ----
+
+// Given relative to the working folder: they look like options, of Qt's and others.
+const std::vector<std::string> kOptionLikeNames = {"-platform", "--help", "-"};
+
+// The same characters in the application's own path.
+const std::string kHostileAppName = "-app 'single' \"double\" $(touch pwned-app) `touch pwned-app2` \xff\xfe";
+
+enum class Launcher { Executable, DesktopLauncher, Bundle };
+
+class HostileNames : public ProgramFixture, public ::testing::WithParamInterface<Launcher> {
+ protected:
+  // The application at a hostile path; every launch is recorded by the same script.
+  std::string HostileApplication(Launcher kind) {
+    switch (kind) {
+      case Launcher::Executable: return WriteRecorder(Path("apps/" + kHostileAppName + ".sh"), RecordFile());
+      case Launcher::DesktopLauncher: {
+        const std::string script = WriteRecorder(Path("apps/recorder"), RecordFile());
+        const std::string launcher = Path("apps/" + kHostileAppName + ".desktop");
+        root.Write("apps/" + kHostileAppName + ".desktop",
+                   "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + script + "\" %f\n", 0755);
+        return launcher;
+      }
+      case Launcher::Bundle: {
+        const std::string bundle = Path("apps/" + kHostileAppName + ".app");
+        WriteRecorder(bundle + "/Contents/MacOS/" + kHostileAppName, RecordFile());
+        return bundle;
+      }
+    }
+    return {};
+  }
+};
+
+TEST_P(HostileNames, ReachTheApplicationByteForByteAndRunNothing) {
+  prefs.paths[IDCS3] = HostileApplication(GetParam());
+  WritePreferences();
+  std::vector<std::string> arguments;
+  std::vector<Record> expected;
+  for (const std::string& name : kHostileNames) {
+    arguments.push_back(Document(name, InDesignDocument(5)));
+    expected.push_back({"first", arguments.back()});
+  }
+  const std::string folder = std::filesystem::canonical(Path("documents")).string();
+  for (const std::string& name : kOptionLikeNames) {
+    Document(name, InDesignDocument(5));
+    arguments.push_back(name);
+    expected.push_back({"first", folder + "/" + name});
+  }
+  std::sort(expected.begin(), expected.end());
+
+  auto run = Start(arguments);
+  ASSERT_EQ(run->WaitForExit(20000 * kSlowdown), 0) << run->Output();
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+  const std::vector<Record> records = WaitForRecords(RecordFile(), expected.size());
+  EXPECT_EQ(records, expected) << "recorded:\n" << Shown(records);
+  EXPECT_EQ(PwnedFiles(root.path()), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Launchers, HostileNames,
+                         ::testing::Values(Launcher::Executable, Launcher::DesktopLauncher, Launcher::Bundle),
+                         [](const ::testing::TestParamInfo<Launcher>& info) {
+                           switch (info.param) {
+                             case Launcher::Executable: return std::string("Executable");
+                             case Launcher::DesktopLauncher: return std::string("DesktopLauncher");
+                             case Launcher::Bundle: return std::string("Bundle");
+                           }
+                           return std::string();
+                         });
+
+// ---- Preferences files ----
+
+class HostilePreferences : public ProgramFixture {
+ protected:
+  std::vector<std::string> ConfigFolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Path("home/config"))) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// Binary garbage reads as thirteen lines of something: none of them names an application (no
+// byte is a "/", so no path is absolute), and the file is only read.
+TEST_F(HostilePreferences, GarbageConfiguresNothingAndIsLeftAsItIs) {
+  VirtualDisplay display;
+  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to answer the message box on";
+  std::string garbage;
+  uint32_t state = 20240607;
+  for (int i = 0; i < 8192; ++i) {
+    state = state * 1103515245u + 12345u;
+    const char byte = static_cast<char>(state >> 16);
+    garbage += byte == '/' ? 'x' : byte;
+  }
+  WritePreferencesText(garbage);
+  const std::string document = Document("Layout CS3.indd", InDesignDocument(5));
+
+  RunOptions options;
+  options.display = &display;
+  auto run = Start({document}, options);
+  EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 15000 * kSlowdown), 1) << "Could not determine what to do";
+  ASSERT_EQ(run->WaitForExit(1000 * kSlowdown), 0) << run->Output();
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+  EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
+  EXPECT_EQ(ReadFileBytes(PreferencesPath()), garbage);
+}
+
+TEST_F(HostilePreferences, CarriageReturnLineFeedEndsEveryLine) {
+  Configure(IDCS3);
+  std::string text;
+  for (char c : prefs.Text()) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  WritePreferencesText(text);
+  const std::string document = Document("Layout CS3.indd", InDesignDocument(5));
+
+  auto run = Start({document});
+  ASSERT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+  EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
+}
+
+// Lines of a mebibyte, the longest that is read whole: a name and a path far beyond the file
+// system's limits, escapes that make no absolute path, flags of a million digits; the first line
+// ends in CR LF, the last in nothing.
+TEST_F(HostilePreferences, MebibyteLinesAreTakenWholeInBoundedMemory) {
+  constexpr size_t kMiB = size_t(1) << 20;
+  const std::string recorder = Configure(IDCS3);
+  std::string deepPath;
+  while (deepPath.size() < kMiB) deepPath += "/a";
+  std::string escapes;
+  while (escapes.size() < kMiB) escapes += "\\ ";
+  const std::string flag = "1" + std::string(kMiB - 1, '9');
+  std::string text = "/" + std::string(kMiB - 1, 'n') + "\r\n" + deepPath + "\n" + PosixPathToShell(recorder) +
+                     "\n" + escapes + "\n";
+  for (int i = 0; i < 4; ++i) text += std::string(kMiB, '\xA5') + "\n";
+  for (int i = 0; i < 4; ++i) text += flag + "\n";
+  text += flag;
+  WritePreferencesText(text);
+  // A CS2 document walks past InDesign CS2 (the deep path) and InCopy CS2 to InDesign CS3.
+  const std::string document = Document("Layout CS2.indd", InDesignDocument(4));
+
+  auto run = Start({document});
+  ASSERT_EQ(run->WaitForExit(15000 * kSlowdown), 0) << run->Output();
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output().substr(0, 2000);
+  EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
+  std::cout << "[ measured ] 13 MiB of preferences: " << Milliseconds(run->Elapsed()) << " ms, peak "
+            << run->PeakResidentKiB() / 1024 << " MiB\n";
+  EXPECT_LT(run->PeakResidentKiB(), kPeakBoundKiB);
+  EXPECT_LT(Milliseconds(run->Elapsed()), 5000 * kSlowdown);
+}
+
+// 4 GiB without a line break (a hole, which reads as zeros): the first line is cut off and the
+// rest passed over, so every other line is empty; nothing is held in memory beyond the cut.
+TEST_F(HostilePreferences, AFourGiBFileWithoutALineBreakIsReadInBoundedMemory) {
+  WritePreferencesText("");
+  ASSERT_EQ(truncate(PreferencesPath().c_str(), off_t(4) << 30), 0);
+  const std::string folder = Path("documents/folder");
+  mkdir(folder.c_str(), 0755);
+
+  auto run = Start({folder});
+  ASSERT_EQ(run->WaitForExit(30000 * kSlowdown), 0) << run->Output();
+  EXPECT_EQ(run->LogLines(), std::vector<std::string>{kRejected});
+  std::cout << "[ measured ] 4 GiB of preferences: " << Milliseconds(run->Elapsed()) << " ms, peak "
+            << run->PeakResidentKiB() / 1024 << " MiB\n";
+  EXPECT_LT(run->PeakResidentKiB(), kPeakBoundKiB);
+  EXPECT_LT(Milliseconds(run->Elapsed()), 15000 * kSlowdown);
+}
+
+enum class Unopenable { Unreadable, NamedPipe, Folder };
+
+class UnopenablePreferences : public HostilePreferences, public ::testing::WithParamInterface<Unopenable> {};
+
+// The file is there but cannot be read as one: the error line, and the defaults stay.
+TEST_P(UnopenablePreferences, AreReportedAndTheDefaultsStay) {
+  Configure(IDCS3);
+  WritePreferences();
+  // A folder as the document: the defaults name no application here, so a real document would
+  // end in a message box.
+  const std::string folder = Path("documents/folder");
+  mkdir(folder.c_str(), 0755);
+  RunOptions options;
+  switch (GetParam()) {
+    case Unopenable::Unreadable:
+      chmod(PreferencesPath().c_str(), 0);
+      if (!MakeUnprivileged(options)) GTEST_SKIP() << "cannot run the program as an unprivileged user here";
+      break;
+    case Unopenable::NamedPipe:
+      unlink(PreferencesPath().c_str());
+      mkfifo(PreferencesPath().c_str(), 0644);
+      break;
+    case Unopenable::Folder:
+      unlink(PreferencesPath().c_str());
+      mkdir(PreferencesPath().c_str(), 0755);
+      break;
+  }
+
+  auto run = Start({folder}, options);
+  ASSERT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_EQ(run->LogLines(),
+            (std::vector<std::string>{"Error:CPreferences.LoadPreferences: cannot open preferences file", kRejected}));
+  EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(PreferencesFile, UnopenablePreferences,
+                         ::testing::Values(Unopenable::Unreadable, Unopenable::NamedPipe, Unopenable::Folder),
+                         [](const ::testing::TestParamInfo<Unopenable>& info) {
+                           switch (info.param) {
+                             case Unopenable::Unreadable: return std::string("Unreadable");
+                             case Unopenable::NamedPipe: return std::string("NamedPipe");
+                             case Unopenable::Folder: return std::string("Folder");
+                           }
+                           return std::string();
+                         });
+
+// A line break in an application path splits its line in two: the path ends in a lone escape
+// and every later line moves down by one. Nothing is launched from the pieces.
+TEST_F(HostilePreferences, ALineBreakInAnApplicationPathConfiguresNothing) {
+  VirtualDisplay display;
+  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to answer the message box on";
+  Configure(IDCS3, Path("apps/recorder\nline"));
+  // The pieces exist too, as executables: were either taken as a path, it would be recorded.
+  WriteRecorder(Path("apps/recorder\\"), RecordFile());
+  WriteRecorder(Path("apps/recorder"), RecordFile());
+  WritePreferences();
+  const std::string document = Document("Layout CS3.indd", InDesignDocument(5));
+
+  RunOptions options;
+  options.display = &display;
+  auto run = Start({document}, options);
+  EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 15000 * kSlowdown), 1) << "Could not determine what to do";
+  ASSERT_EQ(run->WaitForExit(1000 * kSlowdown), 0) << run->Output();
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+  EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
+}
+
+const char* kConfigurationTitle = "Halvorn Tessarine Configuration";
+
+// The configuration window is accepted (a document handed over hides it) and saved into a folder
+// the program may not write: the error line, the old file as it was, nothing left beside it.
+TEST_F(HostilePreferences, AnUnwritableFolderKeepsTheOldFileAndTheRunGoesOn) {
+  VirtualDisplay display;
+  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to see the window on";
+  Configure(IDCS3);
+  const std::string old = prefs.Text() + "a fourteenth line, which a save drops\n";
+  WritePreferencesText(old);
+  const std::string document = Document("Layout CS3.indd", InDesignDocument(5));
+  RunOptions options;
+  options.display = &display;
+  if (!MakeUnprivileged(options)) GTEST_SKIP() << "cannot run the program as an unprivileged user here";
+  chmod(Path("home/config").c_str(), 0555);
+  auto first = Start({}, options);
+  ASSERT_TRUE(display.WaitForWindow(*first, kConfigurationTitle, 20000 * kSlowdown)) << first->Output();
+
+  RunOptions sending;
+  sending.tag = "sender";
+  sending.unprivileged = options.unprivileged;
+  auto sender = Start({document}, sending);
+  EXPECT_EQ(sender->WaitForExit(10000 * kSlowdown), 0) << sender->Output();
+
+  ASSERT_EQ(first->WaitForExit(10000 * kSlowdown), 0) << first->Output();
+  EXPECT_EQ(first->LogLines(),
+            (std::vector<std::string>{"Error:CPreferences.SavePreferences: cannot write to preferences file"}));
+  EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
+  EXPECT_EQ(ReadFileBytes(PreferencesPath()), old);
+  EXPECT_EQ(ConfigFolderEntries(), std::vector<std::string>{kPreferencesName});
+}
+
+// Saves killed at moments spread over the whole save: each time the file holds the old content or
+// the new one, whole; temporaries that a killed save leaves behind do not disturb a later run.
+TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhole) {
+  VirtualDisplay display;
+  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to see the windows on";
+  constexpr int kInstances = 12;
+  // Long paths make the save write megabytes, so that the kills land inside it.
+  constexpr size_t kPathBytes = size_t(512) << 10;
+  TestDocuments::PreferencesText text;
+  for (size_t i = 0; i < 8; ++i) text.paths[i] = "/long/" + std::string(kPathBytes, static_cast<char>('a' + i));
+  const std::string recorder = WriteRecorder(Path("apps/recorder"), RecordFile());
+  text.paths[IDCS3] = recorder;
+  const std::string saved = text.Text();
+  const std::string old = saved + "a fourteenth line, which a save drops\n";
+
+  auto homeOf = [&](int i) { return Path("home-" + std::to_string(i)); };
+  auto environmentOf = [&](int i, const RunOptions& options) {
+    std::map<std::string, std::string> env = Environment(options);
+    env["HOME"] = homeOf(i);
+    env["XDG_CONFIG_HOME"] = homeOf(i) + "/config";
+    env["XDG_DATA_HOME"] = homeOf(i) + "/data";
+    env["XDG_RUNTIME_DIR"] = homeOf(i) + "/runtime";
+    return env;
+  };
+  auto startIn = [&](int i, const std::vector<std::string>& documents, const RunOptions& options) {
+    ChildSpec spec;
+    spec.argv = {TESSARINE_EXECUTABLE};
+    spec.argv.insert(spec.argv.end(), documents.begin(), documents.end());
+    spec.environment = environmentOf(i, options);
+    spec.outputPath = Path("output/" + options.tag + "-" + std::to_string(i) + ".txt");
+    return std::make_unique<Child>(spec);
+  };
+  auto preferencesOf = [&](int i) { return homeOf(i) + "/config/" + kPreferencesName; };
+
+  std::vector<std::unique_ptr<Child>> instances;
+  RunOptions shown;
+  shown.display = &display;
+  for (int i = 0; i < kInstances; ++i) {
+    for (const char* folder : {"", "/config", "/data", "/runtime"}) mkdir((homeOf(i) + folder).c_str(), 0700);
+    root.Write("home-" + std::to_string(i) + "/config/" + kPreferencesName, old);
+    instances.push_back(startIn(i, {}, shown));
+  }
+  for (int i = 0; i < kInstances; ++i) {
+    ASSERT_TRUE(display.WaitForWindow(*instances[i], kConfigurationTitle, 30000 * kSlowdown))
+        << instances[i]->Output();
+  }
+
+  // A folder as the document: it hides the window at once and launches nothing.
+  const std::string folder = Path("documents/folder");
+  mkdir(folder.c_str(), 0755);
+  RunOptions sending;
+  sending.tag = "sender";
+  auto handOver = [&](int i) {
+    auto sender = startIn(i, {folder}, sending);
+    EXPECT_EQ(sender->WaitForExit(10000 * kSlowdown), 0) << sender->Output();
+    return sender->ExitedAt();
+  };
+
+  // The first instance saves undisturbed: how long from the hand-over to its end.
+  const Clock::time_point handedOver = handOver(0);
+  ASSERT_EQ(instances[0]->WaitForExit(10000 * kSlowdown), 0) << instances[0]->Output();
+  ASSERT_EQ(ReadFileBytes(preferencesOf(0)), saved);
+  const Clock::duration whole = instances[0]->ExitedAt() - handedOver;
+
+  int stayedOld = 0, becameNew = 0;
+  for (int i = 1; i < kInstances; ++i) {
+    const Clock::duration delay = whole * (i - 1) / (kInstances - 2);
+    const Clock::time_point at = handOver(i);
+    std::this_thread::sleep_until(at + delay);
+    instances[i]->Kill();
+    const std::string now = ReadFileBytes(preferencesOf(i));
+    EXPECT_TRUE(now == old || now == saved)
+        << "killed " << Milliseconds(delay) << " ms after the hand-over: " << now.size() << " bytes";
+    (now == saved ? becameNew : stayedOld) += 1;
+  }
+  int strays = 0;
+  for (int i = 0; i < kInstances; ++i) {
+    for (const auto& entry : std::filesystem::directory_iterator(homeOf(i) + "/config")) {
+      if (entry.path().filename() != kPreferencesName) ++strays;
+    }
+  }
+  std::cout << "[ measured ] hand-over to end of an undisturbed save: " << Milliseconds(whole) << " ms; "
+            << (kInstances - 1) << " kills left " << stayedOld << " old and " << becameNew << " new files, "
+            << strays << " temporaries\n";
+
+  // Each killed home still works: its file loads (InDesign CS3 is the recorder in both contents).
+  for (int i = 1; i < kInstances; ++i) {
+    const std::string document = Document("Layout CS3 " + std::to_string(i) + ".indd", InDesignDocument(5));
+    RunOptions later;
+    later.tag = "later";
+    auto run = startIn(i, {document}, later);
+    EXPECT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+    EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+  }
+  const std::vector<Record> records = WaitForRecords(RecordFile(), kInstances - 1);
+  EXPECT_EQ(records.size(), size_t(kInstances - 1)) << Shown(records);
+}
+
+}  // namespace

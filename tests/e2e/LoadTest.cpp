@@ -1,0 +1,113 @@
+// The built program under load: many starts at once while one instance runs, and one start with
+// ten thousand documents. No document may be lost or launched twice, and the figures (time, peak
+// memory) are printed for the record.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "HostileSupport.h"
+
+using namespace HostileSupport;
+using namespace TestDocuments;
+
+namespace {
+
+class LoadTest : public ProgramFixture {};
+
+// The running instance holds a message box open (its one document is a named pipe, which cannot
+// be opened), so it is certainly running while the others start. Documents handed over meanwhile
+// are handled in full inside the box's loop. Each start carries a tag of its own in its
+// environment, which the applications it launches inherit: so every record names the process that
+// did the work.
+TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
+  VirtualDisplay display;
+  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to hold and answer the box on";
+  constexpr int kStarts = 50;
+  Configure(IDCS3);
+  WritePreferences();
+  const std::string pipe = Path("documents/hold.indd");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  RunOptions holding;
+  holding.display = &display;
+  auto first = Start({pipe}, holding);
+  ASSERT_TRUE(display.WaitForWindow(*first, VirtualDisplay::kBoxTitle, 20000 * kSlowdown)) << first->Output();
+
+  std::vector<std::string> documents;
+  std::vector<Record> expected;
+  for (int i = 0; i < kStarts; ++i) {
+    // Some names would be code to a shell: the hand-over carries every byte as it is.
+    const std::string name =
+        "load " + std::to_string(i) + (i % 5 == 0 ? " " + kHostileNames[i / 5 % kHostileNames.size()] : ".indd");
+    documents.push_back(Document(name, InDesignDocument(5)));
+    expected.push_back({"first", documents.back()});
+  }
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::unique_ptr<Child>> starts;
+  const Clock::time_point began = Clock::now();
+  for (int i = 0; i < kStarts; ++i) {
+    RunOptions options;
+    options.tag = "start " + std::to_string(i);
+    starts.push_back(Start({documents[i]}, options));
+  }
+  Clock::duration slowest{};
+  for (auto& start : starts) {
+    // A start that was not answered would handle its document itself (and write its own tag).
+    EXPECT_EQ(start->WaitForExit(15000 * kSlowdown), 0) << start->Output();
+    EXPECT_EQ(start->Output(), "") << "a start that hands over shows and writes nothing";
+    slowest = std::max(slowest, start->ExitedAt() - began);
+  }
+  const std::vector<Record> records = WaitForRecords(RecordFile(), kStarts);
+  EXPECT_EQ(records, expected);
+  EXPECT_EQ(PwnedFiles(root.path()), std::vector<std::string>{});
+
+  EXPECT_EQ(display.AnswerBoxesUntilExit(*first, 15000 * kSlowdown), 1);
+  ASSERT_EQ(first->WaitForExit(1000 * kSlowdown), 0) << first->Output();
+  EXPECT_EQ(first->LogLines(), std::vector<std::string>{"Warning:App.HandleDroppedItem: could not open file " +
+                                                        PosixPathToShell(pipe)});
+  std::cout << "[ measured ] " << kStarts << " starts at once: all handed over within " << Milliseconds(slowest)
+            << " ms\n";
+  // Well inside the hand-over's own time limit (10 s), after which a start would go it alone.
+  EXPECT_LT(Milliseconds(slowest), 8000);
+}
+
+// Ten thousand documents in one start, each launched once; the quit comes a quarter of a second
+// after the last. Each launch forks the program, which a sanitizer build makes several times
+// slower: there a fifth of the documents take the same roads.
+TEST_F(LoadTest, TenThousandDocumentsInOneRun) {
+  constexpr int kDocuments = kSlowdown > 1 ? 2000 : 10000;
+  Configure(IDCS3);
+  WritePreferences();  // fDontAddIcon set: no stamps
+  const std::string content = InDesignDocument(5);
+  std::vector<std::string> documents;
+  std::vector<Record> expected;
+  for (int i = 0; i < kDocuments; ++i) {
+    std::ostringstream name;
+    name << "many/" << std::setw(5) << std::setfill('0') << i << ".indd";
+    documents.push_back(Document(name.str(), content));
+    expected.push_back({"first", documents.back()});
+  }
+  std::sort(expected.begin(), expected.end());
+
+  auto run = Start(documents);
+  ASSERT_EQ(run->WaitForExit(120000 * kSlowdown), 0) << run->Output().substr(0, 2000);
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output().substr(0, 2000);
+  const std::vector<Record> records = WaitForRecords(RecordFile(), kDocuments, 30000);
+  EXPECT_EQ(records.size(), expected.size());
+  EXPECT_TRUE(records == expected) << "a document was lost or launched twice";
+
+  const int64_t wall = Milliseconds(run->Elapsed());
+  std::cout << "[ measured ] " << kDocuments << " documents in one run: " << wall << " ms ("
+            << std::setprecision(3) << double(wall) / kDocuments << " ms each), peak "
+            << run->PeakResidentKiB() / 1024 << " MiB\n";
+  RecordProperty("wall_ms", std::to_string(wall));
+  RecordProperty("peak_resident_kib", std::to_string(run->PeakResidentKiB()));
+  // Generous: the time is mostly the launches (one process each); memory must not grow with the
+  // number of documents beyond their paths.
+  EXPECT_LT(wall, 90000 * kSlowdown);
+  EXPECT_LT(run->PeakResidentKiB(), 150 * 1024 * kSlowdown);
+}
+
+}  // namespace
