@@ -473,12 +473,12 @@ TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhol
     return env;
   };
   auto startIn = [&](int i, const std::vector<std::string>& documents, const RunOptions& options) {
-    ChildSpec spec;
-    spec.argv = {TESSARINE_EXECUTABLE};
-    spec.argv.insert(spec.argv.end(), documents.begin(), documents.end());
-    spec.environment = environmentOf(i, options);
-    spec.outputPath = Path("output/" + options.tag + "-" + std::to_string(i) + ".txt");
-    return std::make_unique<Child>(spec);
+    ChildLaunch launch;
+    launch.argv = {TESSARINE_EXECUTABLE};
+    launch.argv.insert(launch.argv.end(), documents.begin(), documents.end());
+    launch.environment = environmentOf(i, options);
+    launch.outputPath = Path("output/" + options.tag + "-" + std::to_string(i) + ".txt");
+    return std::make_unique<Child>(launch);
   };
   auto preferencesOf = [&](int i) { return homeOf(i) + "/config/" + kPreferencesName; };
 

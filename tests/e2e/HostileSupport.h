@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "../core/TestDocuments.h"
+#include "ProgramRun.h"
 #include "support/TempDir.h"
 
 namespace HostileSupport {
@@ -62,7 +63,7 @@ inline int64_t Milliseconds(Clock::duration d) {
 
 inline void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-struct ChildSpec {
+struct ChildLaunch {
   std::vector<std::string> argv;  // argv[0] is the executable's path
   std::map<std::string, std::string> environment;
   std::string outputPath;     // standard output and error are appended here
@@ -75,25 +76,25 @@ struct ChildSpec {
 // test program, which has threads of Qt's, is safe.
 class Child {
  public:
-  explicit Child(const ChildSpec& spec) : fOutputPath(spec.outputPath) {
-    std::vector<std::string> args = spec.argv;
+  explicit Child(const ChildLaunch& launch) : fOutputPath(launch.outputPath) {
+    std::vector<std::string> args = launch.argv;
     std::vector<std::string> env;
-    for (const auto& [name, value] : spec.environment) env.push_back(name + "=" + value);
+    for (const auto& [name, value] : launch.environment) env.push_back(name + "=" + value);
     std::vector<char*> argv, envp;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
-    const char* folder = spec.workingFolder.empty() ? nullptr : spec.workingFolder.c_str();
+    const char* folder = launch.workingFolder.empty() ? nullptr : launch.workingFolder.c_str();
 
     // Every descriptor the child keeps is first moved above the ones it is given, so that no dup2
     // below overwrites another's source.
     const int in = Above(open("/dev/null", O_RDONLY | O_CLOEXEC));
-    const int out = Above(open(spec.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
-    const int pass = spec.passFd >= 0 ? Above(fcntl(spec.passFd, F_DUPFD_CLOEXEC, 0)) : -1;
+    const int out = Above(open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    const int pass = launch.passFd >= 0 ? Above(fcntl(launch.passFd, F_DUPFD_CLOEXEC, 0)) : -1;
     int status[2] = {-1, -1};
     if (pipe2(status, O_CLOEXEC) == 0) status[1] = Above(status[1]);
-    if (in < 0 || out < 0 || status[0] < 0 || status[1] < 0 || (spec.passFd >= 0 && pass < 0)) {
+    if (in < 0 || out < 0 || status[0] < 0 || status[1] < 0 || (launch.passFd >= 0 && pass < 0)) {
       for (int fd : {in, out, pass, status[0], status[1]}) {
         if (fd >= 0) close(fd);
       }
@@ -121,7 +122,7 @@ class Child {
       }
       int failure = 0;
       if (folder != nullptr && chdir(folder) != 0) failure = 126;
-      if (failure == 0 && spec.unprivileged &&
+      if (failure == 0 && launch.unprivileged &&
           (setgroups(0, nullptr) != 0 || setresgid(kUnprivilegedId, kUnprivilegedId, kUnprivilegedId) != 0 ||
            setresuid(kUnprivilegedId, kUnprivilegedId, kUnprivilegedId) != 0)) {
         failure = 125;
@@ -213,19 +214,7 @@ class Child {
 
   std::string Output() const { return ReadFileBytes(fOutputPath); }
   // The log entries (lines beginning with "Error:" or "Warning:") of the output.
-  std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const std::string text = Output();
-    size_t from = 0;
-    while (from < text.size()) {
-      size_t end = text.find('\n', from);
-      if (end == std::string::npos) end = text.size();
-      const std::string line = text.substr(from, end - from);
-      if (line.rfind("Error:", 0) == 0 || line.rfind("Warning:", 0) == 0) lines.push_back(line);
-      from = end + 1;
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() const { return LogEntriesOf(Output()); }
 
  private:
   static int Above(int fd) {
@@ -266,7 +255,7 @@ struct CommandResult {
 inline CommandResult RunCommand(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                                 const std::string& outputPath, int timeoutMs = 10000) {
   unlink(outputPath.c_str());
-  Child child(ChildSpec{argv, env, outputPath, "", false, -1});
+  Child child(ChildLaunch{argv, env, outputPath, "", false, -1});
   CommandResult result;
   result.exitCode = child.WaitForExit(timeoutMs);
   result.output = child.Output();
@@ -290,7 +279,7 @@ inline void GiveToUnprivilegedUser(const std::string& root) {
 inline bool PrepareUnprivilegedRun(const std::string& root, const std::string& executable) {
   if (geteuid() != 0) return true;  // a test run as a normal user is unprivileged already
   GiveToUnprivilegedUser(root);
-  Child probe(ChildSpec{{"/usr/bin/test", "-x", executable, "-a", "-x", root}, {}, root + "/probe.txt", "", true, -1});
+  Child probe(ChildLaunch{{"/usr/bin/test", "-x", executable, "-a", "-x", root}, {}, root + "/probe.txt", "", true, -1});
   return probe.WaitForExit(10000) == 0;
 }
 
@@ -388,7 +377,7 @@ class VirtualDisplay {
     if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xdotool", X_OK) != 0) return;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return;
-    fServer = std::make_unique<Child>(ChildSpec{
+    fServer = std::make_unique<Child>(ChildLaunch{
         {"/usr/bin/Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0", "1024x768x24"},
         {{"PATH", "/usr/bin:/bin"}},
         fFolder.Path("xvfb.txt"),
@@ -541,14 +530,14 @@ class ProgramFixture : public ::testing::Test {
 
   std::unique_ptr<Child> Start(const std::vector<std::string>& documents, const RunOptions& options = {},
                                const std::string& executable = TESSARINE_EXECUTABLE) {
-    ChildSpec spec;
-    spec.argv = {executable};
-    spec.argv.insert(spec.argv.end(), documents.begin(), documents.end());
-    spec.environment = Environment(options);
-    spec.outputPath = Path("output/" + options.tag + "-" + std::to_string(++fRuns) + ".txt");
-    spec.workingFolder = options.workingFolder.empty() ? Path("documents") : options.workingFolder;
-    spec.unprivileged = options.unprivileged;
-    auto child = std::make_unique<Child>(spec);
+    ChildLaunch launch;
+    launch.argv = {executable};
+    launch.argv.insert(launch.argv.end(), documents.begin(), documents.end());
+    launch.environment = Environment(options);
+    launch.outputPath = Path("output/" + options.tag + "-" + std::to_string(++fRuns) + ".txt");
+    launch.workingFolder = options.workingFolder.empty() ? Path("documents") : options.workingFolder;
+    launch.unprivileged = options.unprivileged;
+    auto child = std::make_unique<Child>(launch);
     EXPECT_TRUE(child->Started());
     return child;
   }

@@ -17,6 +17,21 @@
 
 #include "support/TempDir.h"
 
+
+// The log entries (lines beginning with "Error:" or "Warning:") of a program's output.
+inline std::vector<std::string> LogEntriesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(from, end - from);
+    if (line.rfind("Error:", 0) == 0 || line.rfind("Warning:", 0) == 0) lines.push_back(line);
+    from = end + 1;
+  }
+  return lines;
+}
+
 class ProgramRun {
  public:
   using Clock = std::chrono::steady_clock;
@@ -80,19 +95,7 @@ class ProgramRun {
 
   std::string Output() const { return ReadFileBytes(fOutputPath); }
   // The log entries (lines beginning with "Error:" or "Warning:") of the output.
-  std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const std::string text = Output();
-    size_t from = 0;
-    while (from < text.size()) {
-      size_t end = text.find('\n', from);
-      if (end == std::string::npos) end = text.size();
-      const std::string line = text.substr(from, end - from);
-      if (line.rfind("Error:", 0) == 0 || line.rfind("Warning:", 0) == 0) lines.push_back(line);
-      from = end + 1;
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() const { return LogEntriesOf(Output()); }
 
   Clock::time_point StartedAt() const { return fStarted; }
   Clock::time_point ExitedAt() const { return fExitedAt; }
