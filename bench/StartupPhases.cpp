@@ -85,18 +85,18 @@ int main(int argc, char** argv) {
   for (const std::string& document : documents) app->Event_OpenDocument(std::make_shared<FolderItem>(document));
   Mark("documents handled (launch requested)");
 
-  // What one detached start costs this process on its own, and what a start that does not copy
-  // the process (posix_spawn, which vforks, with the new session asked of it) would cost instead.
+  // What one detached start costs this process on its own, and what a bare posix_spawn (which
+  // vforks, with the new session asked of it) costs, for comparison.
   std::string error;
   ProcessSpawner::SpawnDetached({"/bin/true"}, error);
-  Mark("(compare) one more detached start, g_spawn_async");
+  Mark("(compare) one more detached start, ProcessSpawner");
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   pid_t child = -1;
   char* trueArgv[] = {const_cast<char*>("/bin/true"), nullptr};
   if (posix_spawn(&child, "/bin/true", nullptr, &attributes, trueArgv, environ) == 0) {
-    Mark("(compare) the same start with posix_spawn");
+    Mark("(compare) the same start with bare posix_spawn");
     waitpid(child, nullptr, 0);
   }
   posix_spawnattr_destroy(&attributes);

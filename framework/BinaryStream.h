@@ -32,10 +32,13 @@ class BinaryStream {
 
   // Takes ownership of an open file descriptor (used by FolderItem).
   static std::unique_ptr<BinaryStream> FromDescriptor(int fd, bool writable);
+  // The same for a caller that has just learnt the file's length (from its own fstat), which
+  // spares the stream a second one.
+  static std::unique_ptr<BinaryStream> FromDescriptor(int fd, bool writable, uint64_t length);
 
  private:
-  BinaryStream(int fd, bool writable);
-  bool Fill(uint64_t position);
+  BinaryStream(int fd, bool writable, uint64_t length);
+  bool Fill(uint64_t position, uint64_t wanted);
 
   int fFd = -1;
   bool fWritable = false;
@@ -45,4 +48,5 @@ class BinaryStream {
   // A small read-ahead window: the detection reads a byte at a time.
   std::string fBuffer;
   uint64_t fBufferStart = 0;
+  size_t fWindowSize = 0;  // of the next fill; grows after the first
 };

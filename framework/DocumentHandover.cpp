@@ -23,11 +23,15 @@
 // listen" and the removal of the socket on Close, so two starts at once cannot both become the
 // running instance and a live socket is never removed. A socket that refuses connections was left
 // by a killed instance and is replaced.
+//
+// Both sides are plain sockets. The running instance's event loop watches the listening socket
+// and each connection with a QSocketNotifier; a connection is read without blocking as its bytes
+// arrive, and cut after 10 seconds without a whole message.
 #include "framework/DocumentHandover.h"
 
-#include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QByteArray>
+#include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QtDebug>
 #include <cerrno>
@@ -214,42 +218,167 @@ class SocketLock {
   int fFd = -1;
 };
 
-// Reads one message from a connection, answers it and delivers its documents.
-void Serve(QLocalServer* server, QLocalSocket* socket, const DocumentHandover::Deliver& deliver) {
-  struct State {
-    QByteArray buffer;
-    bool done = false;
-  };
-  auto state = std::make_shared<State>();
-  QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-  QTimer::singleShot(kWait, socket, [socket] { socket->abort(); });
-  QObject::connect(socket, &QLocalSocket::readyRead, socket, [server, socket, state, deliver] {
-    if (state->done) return;
-    state->buffer.append(socket->readAll());
-    std::vector<std::string> documents;
-    Decoded decoded = Decode(state->buffer, documents);
-    if (decoded == Decoded::Incomplete) return;
-    state->done = true;
-    bool acknowledged = false;
-    if (decoded == Decoded::Complete && server->isListening() &&
-        socket->state() == QLocalSocket::ConnectedState) {
-      ssize_t sent;
-      do {
-        sent = send(int(socket->socketDescriptor()), &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-      } while (sent < 0 && errno == EINTR);
-      acknowledged = sent == 1;
+// Binds a listening socket at path that only this user can connect to. It is made in a private
+// folder of its own beside path, given its mode there and then moved into place, so that it is
+// never reachable with the mode the umask would give it. -1 on failure, with errno set.
+int BindPrivateSocket(const std::string& path) {
+  std::string folder = path + ".XXXXXX";
+  if (mkdtemp(folder.data()) == nullptr) return -1;
+  const std::string temporary = folder + "/s";
+  sockaddr_un address;
+  int fd = -1;
+  int error = ENAMETOOLONG;
+  if (MakeAddress(temporary, address)) {
+    fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    error = errno;
+    if (fd >= 0 && (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+                    chmod(temporary.c_str(), S_IRWXU) != 0 || listen(fd, SOMAXCONN) != 0 ||
+                    rename(temporary.c_str(), path.c_str()) != 0)) {
+      error = errno;
+      close(fd);
+      fd = -1;
     }
-    socket->abort();
-    // Delivered in this handler, right after the ACK; the handler may quit and even run nested
-    // loops, so nothing below touches the socket or the server.
-    if (acknowledged) {
-      DocumentHandover::Deliver deliverNow = deliver;
-      deliverNow(documents);
-    }
-  });
+  }
+  unlink(temporary.c_str());  // left only when something failed
+  rmdir(folder.c_str());
+  errno = error;
+  return fd;
 }
 
 }  // namespace
+
+// The running instance's side: the listening socket and the connections taken in from it (its
+// children), each read and answered once by the event loop.
+class HandoverServer : public QObject {
+ public:
+  HandoverServer(int fd, std::string path, DocumentHandover::Deliver deliver)
+      : fFd(fd), fPath(std::move(path)), fDeliver(std::move(deliver)) {
+    fNotifier = new QSocketNotifier(qintptr(fFd), QSocketNotifier::Read, this);
+    QObject::connect(fNotifier, &QSocketNotifier::activated, this, [this] { Accept(); });
+  }
+  ~HandoverServer() override { Close(); }
+  HandoverServer(const HandoverServer&) = delete;
+  HandoverServer& operator=(const HandoverServer&) = delete;
+
+  const std::string& Path() const { return fPath; }
+  bool IsListening() const { return fFd >= 0; }
+  // Stops listening and cuts every connection not yet answered (their senders then handle their
+  // documents themselves). The socket file stays: the caller removes it under the lock.
+  void Close();
+
+ private:
+  void Accept();
+
+  int fFd;
+  std::string fPath;
+  DocumentHandover::Deliver fDeliver;
+  QSocketNotifier* fNotifier = nullptr;
+};
+
+namespace {
+
+class HandoverConnection : public QObject {
+ public:
+  HandoverConnection(HandoverServer* server, int fd, DocumentHandover::Deliver deliver)
+      : QObject(server), fServer(server), fFd(fd), fDeliver(std::move(deliver)) {
+    fNotifier = new QSocketNotifier(qintptr(fFd), QSocketNotifier::Read, this);
+    QObject::connect(fNotifier, &QSocketNotifier::activated, this, [this] { Read(); });
+    QTimer::singleShot(kWait, this, [this] { End(); });
+  }
+  ~HandoverConnection() override { Cut(); }
+  HandoverConnection(const HandoverConnection&) = delete;
+  HandoverConnection& operator=(const HandoverConnection&) = delete;
+
+  // Closes the connection at once, unanswered if no answer went yet.
+  void Cut() {
+    if (fFd < 0) return;
+    delete fNotifier;
+    fNotifier = nullptr;
+    close(fFd);
+    fFd = -1;
+  }
+
+  // Reads what has arrived; once the message is whole (or cannot become a message), answers it
+  // and delivers its documents.
+  void Read() {
+    if (fFd < 0) return;
+    bool ended = false;
+    char chunk[65536];
+    while (fBuffer.size() <= kMaxMessage) {
+      const ssize_t got = recv(fFd, chunk, sizeof chunk, MSG_DONTWAIT);
+      if (got > 0) {
+        fBuffer.append(chunk, got);
+      } else if (got < 0 && errno == EINTR) {
+        continue;
+      } else {
+        ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        break;
+      }
+    }
+    std::vector<std::string> documents;
+    const Decoded decoded = Decode(fBuffer, documents);
+    if (decoded == Decoded::Incomplete && !ended) return;
+    bool acknowledged = false;
+    if (decoded == Decoded::Complete && fServer->IsListening()) {
+      // Without blocking: a sender that has given up has shut its receiving side, and then the
+      // send fails and the documents are not delivered here.
+      ssize_t sent;
+      do {
+        sent = send(fFd, &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+      } while (sent < 0 && errno == EINTR);
+      acknowledged = sent == 1;
+    }
+    End();
+    // Delivered in this handler, right after the ACK; the handler may quit and even run nested
+    // loops, so nothing below touches the connection or the server.
+    if (acknowledged) {
+      DocumentHandover::Deliver deliverNow = fDeliver;
+      deliverNow(documents);
+    }
+  }
+
+ private:
+  void End() {
+    Cut();
+    deleteLater();
+  }
+
+  HandoverServer* fServer;
+  int fFd;
+  DocumentHandover::Deliver fDeliver;
+  QSocketNotifier* fNotifier = nullptr;
+  QByteArray fBuffer;
+};
+
+}  // namespace
+
+void HandoverServer::Accept() {
+  // Everything waiting is taken in at once; the notifier comes back for later ones.
+  while (fFd >= 0) {
+    const int connection = accept4(fFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (connection >= 0) {
+      new HandoverConnection(this, connection, fDeliver);
+    } else if (errno != EINTR && errno != ECONNABORTED) {
+      break;
+    }
+  }
+}
+
+void HandoverServer::Close() {
+  if (fFd < 0) return;
+  const QObjectList children = this->children();
+  for (QObject* child : children) {
+    if (auto* connection = dynamic_cast<HandoverConnection*>(child)) {
+      connection->Cut();
+      connection->deleteLater();
+    }
+  }
+  delete fNotifier;
+  fNotifier = nullptr;
+  // Connections still waiting in the queue are reset with it.
+  close(fFd);
+  fFd = -1;
+}
 
 std::string DocumentHandover::PrivateFolder(const std::string& parent) {
   const std::string folder = parent + "/tessarine-" + std::to_string(geteuid());
@@ -315,34 +444,24 @@ bool DocumentHandover::Listen() {
       qWarning("Tessarine: %s is not a usable socket; running without hand-over", path.c_str());
       return true;
   }
-  auto server = std::make_unique<QLocalServer>();
-  server->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server->listen(QFile::decodeName(QByteArray::fromStdString(path)))) {
-    qWarning("Tessarine: cannot listen on %s: %s", path.c_str(), qPrintable(server->errorString()));
+  const int fd = BindPrivateSocket(path);
+  if (fd < 0) {
+    qWarning("Tessarine: cannot listen on %s: %s", path.c_str(), std::strerror(errno));
     return true;
   }
-  QLocalServer* raw = server.get();
-  Deliver deliver = fDeliver;
-  QObject::connect(raw, &QLocalServer::newConnection, raw, [raw, deliver] {
-    while (QLocalSocket* socket = raw->nextPendingConnection()) Serve(raw, socket, deliver);
-  });
-  fServer = std::move(server);
+  fServer = std::make_unique<HandoverServer>(fd, path, fDeliver);
   return true;
 }
 
 void DocumentHandover::Close() {
   if (!fServer) return;
-  const std::string path = QFile::encodeName(fServer->fullServerName()).toStdString();
+  const std::string path = fServer->Path();
   {
-    // QLocalServer::close removes the socket file; under the lock, so that it is still ours.
+    // The socket file is removed under the lock, so that it is still ours. Connections taken in
+    // but not yet answered get no answer: their senders handle their documents themselves.
     SocketLock lock(path);
-    // Connections taken in but not yet answered get no answer: their senders handle their
-    // documents themselves.
-    for (QLocalSocket* socket : fServer->findChildren<QLocalSocket*>()) {
-      QObject::disconnect(socket, &QLocalSocket::readyRead, nullptr, nullptr);
-      socket->abort();
-    }
-    fServer->close();
+    fServer->Close();
+    unlink(path.c_str());
   }
   // This may run inside one of the server's own handlers (a delivered document that quits).
   fServer.release()->deleteLater();

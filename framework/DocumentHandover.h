@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class QLocalServer;
+class HandoverServer;
 
 class DocumentHandover {
  public:
@@ -34,5 +34,5 @@ class DocumentHandover {
 
  private:
   Deliver fDeliver;
-  std::unique_ptr<QLocalServer> fServer;
+  std::unique_ptr<HandoverServer> fServer;
 };

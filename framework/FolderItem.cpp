@@ -27,17 +27,18 @@ std::string Trimmed(const std::string& path) {
 
 // Opens a regular file without ever waiting: O_NONBLOCK makes opening a named pipe return at
 // once, and anything that is not a regular file is refused before a read could block on it.
-// The descriptor is blocking again when it comes back; -1 on failure.
-int OpenRegularFile(const std::string& path, bool writable) {
+// The flag stays on the descriptor: Linux ignores O_NONBLOCK for regular files, whose reads
+// wait for the disk either way, so clearing it would cost two system calls per file for nothing.
+// -1 on failure; length, when given, receives the file's length.
+int OpenRegularFile(const std::string& path, bool writable, uint64_t* length = nullptr) {
   const int fd = open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return -1;
   struct stat info {};
-  const int flags = fcntl(fd, F_GETFL);
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     return -1;
   }
+  if (length != nullptr) *length = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
   return fd;
 }
 
@@ -107,7 +108,9 @@ bool FolderItem::SetModificationDate(const Date& date) {
 }
 
 std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool writable) const {
-  return BinaryStream::FromDescriptor(OpenRegularFile(fPath, writable), writable);
+  uint64_t length = 0;
+  const int fd = OpenRegularFile(fPath, writable, &length);
+  return BinaryStream::FromDescriptor(fd, writable, length);
 }
 
 std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const {

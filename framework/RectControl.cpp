@@ -32,7 +32,10 @@ RectControl::RectControl(Window* window, std::string name, std::unique_ptr<QWidg
   fLink = link;
   if (fWindow && fWindow->ContentWidget()) {
     fWidget->setParent(fWindow->ContentWidget());
-    fWidget->setVisible(fVisible);
+    // In a window not shown yet the widget is shown with it. Showing it now, before it has its
+    // bounds, would first size it to its content: a text measured, and the font database loaded,
+    // for a window that may stay hidden.
+    if (!fVisible || fWindow->ContentWidget()->isVisible()) fWidget->setVisible(fVisible);
   }
 }
 

@@ -171,6 +171,7 @@ void Window::ApplySizeLimits() {
   fContent->setMaximumSize(std::min(fMaxWidth, QWIDGETSIZE_MAX), std::min(fMaxHeight, QWIDGETSIZE_MAX));
   fWidth = std::clamp(fWidth, fMinWidth, std::max(fMinWidth, fMaxWidth));
   fHeight = std::clamp(fHeight, fMinHeight, std::max(fMinHeight, fMaxHeight));
+  // Before the first showing there is no menu bar view yet: its height is added then.
   int menuHeight = 0;
   if (fMenuBarView) {
     menuHeight = fMenuBarView->heightForWidth(fWidth);
@@ -194,9 +195,22 @@ void Window::SetMenuBar(MenuBar* menuBar) {
     delete fMenuBarView;
     fMenuBarView = nullptr;
   }
-  if (menuBar) {
+  if (menuBar && fPrepared) {
     fMenuBarView = MenuBarView::Build(menuBar, fWidget.get());
     layout->setMenuBar(fMenuBarView);
+  }
+  ApplySizeLimits();
+}
+
+// What only a shown window needs is made at its first showing: the menu bar view loads the
+// style's icons, and measuring it loads the font database, which costs milliseconds that a window
+// that stays hidden (the configuration window of a run with documents) should not pay at start-up.
+void Window::PrepareToShow() {
+  if (fPrepared) return;
+  fPrepared = true;
+  if (fMenuBar) {
+    fMenuBarView = MenuBarView::Build(fMenuBar, fWidget.get());
+    fWidget->layout()->setMenuBar(fMenuBarView);
   }
   ApplySizeLimits();
 }

@@ -104,6 +104,7 @@ class Window {
   friend class WindowWidget;
   friend class WindowReaper;
   void AdoptControl(std::unique_ptr<RectControl> control);
+  void PrepareToShow();  // from the widget, before every showing
   void ApplyFlags();
   void ApplySizeLimits();
   void ApplyTabOrder();
@@ -133,7 +134,8 @@ class Window {
   std::vector<QEventLoop*> fModalLoops;  // innermost last
   bool fClosed = false;
   bool fQuietHide = false;  // hiding for new flags or modality, which ends no modal run
-  QMenuBar* fMenuBarView = nullptr;
+  QMenuBar* fMenuBarView = nullptr;  // made when the window is first shown
+  bool fPrepared = false;             // PrepareToShow has run
   QObject* fReaper = nullptr;  // set once the deletion after Close is scheduled
 };
 

@@ -8,6 +8,11 @@
 
 WindowWidget::WindowWidget(Window* window) : QWidget(nullptr, Qt::Window), fWindow(window) {}
 
+void WindowWidget::setVisible(bool visible) {
+  if (visible && fWindow) fWindow->PrepareToShow();
+  QWidget::setVisible(visible);
+}
+
 void WindowWidget::closeEvent(QCloseEvent* event) {
   // The Window decides: it hides itself (never Qt's own close, which could end the application
   // with its last window), and a window without a close box stays open.

@@ -10,6 +10,8 @@ class WindowWidget : public QWidget {
   explicit WindowWidget(Window* window);
   // The Window is going away: no more calls into it.
   void Detach() { fWindow = nullptr; }
+  // Every way of showing the window passes here; the Window then makes what showing needs.
+  void setVisible(bool visible) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <string>
 
 namespace {
 
 constexpr const char* kServiceName = "org.gtk.vfs.Metadata";
+constexpr gint64 kAnswerLifetime = 30 * G_USEC_PER_SEC;
 
 // The session bus's address as GIO finds it, short of autolaunching: the environment, else the
 // user bus in the runtime folder.
@@ -115,12 +117,8 @@ bool ServiceAvailable(GDBusConnection* connection, GMainContext* context, gint64
   return listed;
 }
 
-}  // namespace
-
-bool MetadataService::Reachable(int timeoutMilliseconds) {
-  const std::string address = SessionBusAddress();
-  if (address.empty()) return false;
-
+// Asks the bus at address, on a connection of its own, whether the service runs or can be started.
+bool Probe(const std::string& address, int timeoutMilliseconds) {
   const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMilliseconds) * 1000;
   GMainContext* context = g_main_context_new();
   g_main_context_push_thread_default(context);
@@ -148,7 +146,38 @@ bool MetadataService::Reachable(int timeoutMilliseconds) {
     g_dbus_connection_close_sync(connection, nullptr, nullptr);
     g_object_unref(connection);
   }
+  // The connection's last references are held by what its closing left queued on this context
+  // (the "closed" signal's emission); only running them lets the connection and the context go.
+  while (g_main_context_iteration(context, FALSE)) {
+  }
   g_main_context_pop_thread_default(context);
   g_main_context_unref(context);
   return available;
+}
+
+// The last answer, for the bus address it was about.
+struct Answer {
+  std::string address;
+  bool reachable = false;
+  gint64 time = 0;  // monotonic, microseconds
+};
+
+}  // namespace
+
+bool MetadataService::Reachable(int timeoutMilliseconds) {
+  const std::string address = SessionBusAddress();
+  if (address.empty()) return false;
+
+  // A run stamps documents one after the other, and asking the bus for each of them would cost a
+  // connection each (and the whole time limit each on a bus that never answers). The answer is
+  // kept for a while, for its bus only: an address that changes (a new session, tests) asks anew,
+  // and so does a long-running instance now and then, which sees a service installed or gone.
+  static std::mutex mutex;
+  static Answer last;
+  const std::lock_guard<std::mutex> lock(mutex);
+  const gint64 now = g_get_monotonic_time();
+  if (last.time != 0 && last.address == address && now - last.time < kAnswerLifetime) return last.reachable;
+  const bool reachable = Probe(address, timeoutMilliseconds);
+  last = Answer{address, reachable, g_get_monotonic_time()};
+  return reachable;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Starts programs detached: GLib forks twice, reaps the middle process at once and leaves the
-// program to init, so it outlives us and never becomes our zombie. The program also gets a session
-// of its own, so a hang-up or interrupt of our terminal does not reach it. No shell is involved.
+// Starts programs detached: each gets a session of its own, so a hang-up or interrupt of our
+// terminal does not reach it, and it outlives us. It is started with posix_spawn, which does not
+// copy this process, and stays our child only until it ends: the main event loop then collects
+// it, so it leaves no zombie (and if we end first, init takes it over). No shell is involved.
 #include <string>
 #include <vector>
 
@@ -11,7 +12,8 @@ class ProcessSpawner {
   // error when the program could not be started (exec failures included).
   static bool SpawnDetached(const std::vector<std::string>& argv, std::string& error);
 
-  // GLib's child-setup hook that detaches the program from our session; runs in the new process
-  // between fork and exec, so it does nothing but async-signal-safe calls.
+  // GLib's child-setup hook that detaches the program from our session (for programs that GLib
+  // starts itself); runs in the new process between fork and exec, so it does nothing but
+  // async-signal-safe calls.
   static void ChildSetup(void* unused);
 };

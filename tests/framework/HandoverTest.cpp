@@ -8,9 +8,11 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <future>
 #include <map>
 #include <string>
@@ -99,6 +101,69 @@ TEST_F(HandoverTest, DocumentsFromAnotherStartArriveOnceWithTheirBytesIntact) {
   Runtime::ProcessEvents(10);
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(delivered[0], documents);
+}
+
+// A raw sender: connects, writes bytes in pieces with the instance's loop running in between, and
+// gives the one-byte answer, or -1 when the connection was cut without one.
+class RawSender {
+ public:
+  explicit RawSender(const std::string& path) {
+    fFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    fConnected = connect(fFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~RawSender() { close(fFd); }
+  bool Connected() const { return fConnected; }
+  void Send(const std::string& bytes) {
+    EXPECT_EQ(send(fFd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+    Runtime::ProcessEvents(5);
+  }
+  int Answer() {
+    std::future<int> answer = std::async(std::launch::async, [fd = fFd] {
+      char byte = 0;
+      return recv(fd, &byte, 1, 0) == 1 ? int(byte) : -1;
+    });
+    while (answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) Runtime::ProcessEvents(1);
+    return answer.get();
+  }
+
+ private:
+  int fFd = -1;
+  bool fConnected = false;
+};
+
+TEST_F(HandoverTest, AMessageThatArrivesInPiecesIsPutTogether) {
+  DocumentHandover handover(Recorder());
+  ASSERT_TRUE(handover.Listen());
+  RawSender sender(socketPath);
+  ASSERT_TRUE(sender.Connected());
+  const std::string message = std::string("TSH1\0\0\0\2", 8) + std::string("\0\0\0\2/a", 6) + std::string("\0\0\0\3/bc", 7);
+  for (char byte : message) sender.Send(std::string(1, byte));
+  EXPECT_EQ(sender.Answer(), 0x06);
+  EXPECT_EQ(delivered, (std::vector<Batch>{{"/a", "/bc"}}));
+}
+
+TEST_F(HandoverTest, AMalformedMessageIsCutUnansweredAndNothingIsDelivered) {
+  DocumentHandover handover(Recorder());
+  ASSERT_TRUE(handover.Listen());
+  for (const std::string& message :
+       {std::string("HELO"), std::string("TSH1\0\0\0\1\0\0\0\2/a/extra", 18)}) {
+    RawSender sender(socketPath);
+    ASSERT_TRUE(sender.Connected());
+    sender.Send(message);
+    EXPECT_EQ(sender.Answer(), -1) << message;
+  }
+  EXPECT_TRUE(delivered.empty());
+  // Listening goes on, and only the socket and its lock lie in the folder.
+  std::future<bool> sent = SendInBackground({"/after"});
+  EXPECT_TRUE(Await(sent));
+  EXPECT_EQ(delivered, (std::vector<Batch>{{"/after"}}));
+  std::vector<std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) entries.push_back(entry.path().filename());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"tessarine.socket", "tessarine.socket.lock"}));
 }
 
 TEST_F(HandoverTest, AStartWithoutDocumentsIsAcknowledgedToo) {

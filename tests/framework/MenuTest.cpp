@@ -95,9 +95,13 @@ TEST_F(MenuBarViewTest, OneMenuBarIsShownByTwoWindowsEachWithItsOwnView) {
     };
     windows[i]->Constructor();
     EXPECT_EQ(windows[i]->GetMenuBar(), bar.get());
+    // The view is made when the window is first shown: a window that stays hidden never pays for it.
+    EXPECT_EQ(windows[i]->NativeWidget()->findChild<QMenuBar*>(), nullptr);
   }
   QMenuBar* views[2];
   for (int i = 0; i < 2; ++i) {
+    windows[i]->Show();
+    windows[i]->Hide();
     views[i] = windows[i]->NativeWidget()->findChild<QMenuBar*>();
     ASSERT_NE(views[i], nullptr);
   }
@@ -143,8 +147,10 @@ TEST_F(MenuBarViewTest, QuitFromAWindowsMenuEndsItsModalRun) {
   ProbeWindow* window = NewWindow("Probe.MenuQuit");
   window->onLayout = [&](ProbeWindow& w) { w.SetMenuBar(bar.get()); };
   window->Constructor();
-  QAction* quit = window->NativeWidget()->findChild<QMenuBar*>()->actions()[0]->menu()->actions()[0];
-  RunModal(window, [quit] { quit->trigger(); });
+  RunModal(window, [window] {
+    QAction* quit = window->NativeWidget()->findChild<QMenuBar*>()->actions()[0]->menu()->actions()[0];
+    quit->trigger();
+  });
   EXPECT_TRUE(Runtime::IsQuitting());
   window->Hide();
   Runtime::ProcessEvents(0);

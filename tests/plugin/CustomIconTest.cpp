@@ -145,6 +145,8 @@ TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
   {
     const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
     ExpectUnavailableWithin(std::chrono::seconds(5));
+    // The answer is kept for this bus: a run of many documents waits once, not once per document.
+    ExpectUnavailableWithin(std::chrono::milliseconds(200));
   }
   close(listener);
 }
@@ -229,6 +231,16 @@ TEST_F(MetadataTest, EachImageIsStoredOnceUnderItsContent) {
     EXPECT_EQ(entry.path().extension(), ".png") << entry.path();  // no temporary left behind
   }
   EXPECT_GE(files, 2u);
+}
+
+TEST_F(MetadataTest, AnswerForOneBusDoesNotCarryOverToAnother) {
+  const FolderItem file(fDir.Write("doc.indd", "content"));
+  ASSERT_EQ(AddCustomIconMBS(file, Family(kFamilyBytes), false), kCustomIconOK);
+  {
+    const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + fDir.Path("no-bus-here"));
+    EXPECT_EQ(AddCustomIconMBS(file, Family(kFamilyBytes), false), kCustomIconMetadataUnavailable);
+  }
+  EXPECT_EQ(AddCustomIconMBS(file, Family(kFamilyBytes), false), kCustomIconOK);
 }
 
 TEST_F(MetadataTest, DamagedStoredImageIsReplaced) {
