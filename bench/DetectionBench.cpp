@@ -18,20 +18,9 @@
 #include "core/DocumentDetection.h"
 #include "framework/BinaryStream.h"
 #include "framework/FolderItem.h"
-#include "framework/Platform.h"
+#include "fuzz/QuietPlatform.h"
 
 namespace {
-
-class QuietPlatform : public Platform {
- public:
-  bool ShiftKeyDown() override { return false; }
-  bool OptionKeyDown() override { return false; }
-  void ShowMessage(const std::string&) override {}
-  FolderItemPtr ChooseFile(const std::vector<const FileType*>&) override { return nullptr; }
-  void OpenURL(const std::string&) override {}
-  void WriteLog(const std::string&) override { ++lines; }
-  long lines = 0;
-};
 
 // The version the name promises: "00042-5b.indd" holds 5.
 int ExpectedVersion(const std::string& path) {
@@ -52,7 +41,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "detection_bench: no documents in %s\n", argv[1]);
     return 1;
   }
-  Platform::Replace(std::make_unique<QuietPlatform>());
+  QuietPlatform::Install();
   const CPreferences preferences;
 
   long wrong = 0;
