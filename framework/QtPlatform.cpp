@@ -17,6 +17,7 @@
 
 #include "framework/FileType.h"
 #include "framework/Platform.h"
+#include "framework/X11Keyboard.h"
 
 namespace {
 
@@ -97,11 +98,15 @@ class ChooserDialog : public QFileDialog {
 
 class QtPlatform : public Platform {
  public:
+  // The X server knows the keys whether or not a window of ours exists; elsewhere (Wayland) only
+  // the toolkit may know them.
   bool ShiftKeyDown() override {
+    if (const auto held = X11Keyboard::Query()) return held->shift;
     return HasGuiApplication() && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
   }
 
   bool OptionKeyDown() override {
+    if (const auto held = X11Keyboard::Query()) return held->alt;
     return HasGuiApplication() && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
   }
 

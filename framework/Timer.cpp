@@ -1,25 +1,10 @@
 #include "framework/Timer.h"
 
-#include <QCoreApplication>
-#include <QTimer>
+#include <glib.h>
 
-Timer::Timer() : fTimer(std::make_unique<QTimer>()) {
-  fTimer->setTimerType(Qt::PreciseTimer);
-  QObject::connect(fTimer.get(), &QTimer::timeout, fTimer.get(), [this] {
-    // A single-shot timer is off once it has fired, so that its action may arm it again.
-    if (fMode == 1) fMode = 0;
-    // The action may delete this timer; nothing here touches it afterwards.
-    Event_Action();
-  });
-}
+Timer::Timer() = default;
 
-Timer::~Timer() {
-  fTimer->stop();
-  fTimer->disconnect();
-  // The action may be deleting its own timer from inside the QTimer's signal, so the QTimer goes
-  // when control is back in the event loop.
-  if (QCoreApplication::instance() != nullptr) fTimer.release()->deleteLater();
-}
+Timer::~Timer() { Stop(); }
 
 void Timer::SetMode(int mode) {
   fMode = (mode == 1 || mode == 2) ? mode : 0;
@@ -31,9 +16,29 @@ void Timer::SetPeriod(int milliseconds) {
   if (fMode != 0) Restart();
 }
 
+void Timer::Stop() {
+  if (fSource != 0) g_source_remove(fSource);
+  fSource = 0;
+}
+
 void Timer::Restart() {
-  fTimer->stop();
+  Stop();
   if (fMode == 0) return;
-  fTimer->setSingleShot(fMode == 1);
-  fTimer->start(fPeriod);
+  fSource = g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(fPeriod), reinterpret_cast<GSourceFunc>(&Fire),
+                               this, nullptr);
+}
+
+int Timer::Fire(void* data) {
+  auto* timer = static_cast<Timer*>(data);
+  if (timer->fMode != 2) {
+    // A single-shot timer is off once it has fired, so that its action may arm it again.
+    timer->fMode = 0;
+    timer->fSource = 0;
+    timer->Event_Action();
+    return G_SOURCE_REMOVE;
+  }
+  // The action may delete the timer or restart it: either removes this source, and GLib then
+  // ignores what is returned here; nothing touches the timer afterwards.
+  timer->Event_Action();
+  return G_SOURCE_CONTINUE;
 }

@@ -1,11 +1,8 @@
 #pragma once
-#include <memory>
-
-class QTimer;
-
 // Timer: Mode 0 is off, 1 fires once, 2 fires repeatedly, every Period milliseconds. Setting
 // Mode or Period while the timer is on starts its period anew. Event_Action runs on the event
-// thread, also inside a modal window's nested loop.
+// thread, also inside a modal window's nested loop: the timer is a source of the main thread's
+// GLib context, which every loop of the program runs, the window toolkit's included.
 class Timer {
  public:
   Timer();
@@ -21,8 +18,10 @@ class Timer {
   virtual void Event_Action() {}
 
  private:
+  static int Fire(void* timer);
+  void Stop();
   void Restart();
-  std::unique_ptr<QTimer> fTimer;
+  unsigned int fSource = 0;  // the armed GLib source, 0 when off
   int fMode = 0;
   int fPeriod = 1000;
 };

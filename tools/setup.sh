@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libglib2.0-dev libglib2.0-bin
+  libglib2.0-dev libglib2.0-bin libxcb1-dev
   libgtest-dev libgmock-dev
   dbus dbus-daemon gvfs gvfs-daemons
   shared-mime-info desktop-file-utils

@@ -1,0 +1,153 @@
+#include "framework/X11Keyboard.h"
+
+#include <poll.h>
+#include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <memory>
+#include <thread>
+
+namespace X11Keyboard {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Longer than a loaded desktop needs for a round trip, short enough that a frozen server cannot
+// hold a document up noticeably.
+constexpr auto kReplyLimit = std::chrono::milliseconds(500);
+
+constexpr xcb_keysym_t kAltL = 0xffe9;
+constexpr xcb_keysym_t kAltR = 0xffea;
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+class Connection {
+ public:
+  ~Connection() {
+    if (fConnection != nullptr) xcb_disconnect(fConnection);
+  }
+
+  // Connects on first use. The connection's set-up reads the server's answer without a limit of
+  // its own, so it runs on a thread of its own that is given up when the server stays silent.
+  bool Open() {
+    if (fConnection != nullptr) return true;
+    if (fGivenUp) return false;
+    fGivenUp = true;  // until it has worked
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return false;
+    auto connecting = std::make_shared<std::promise<xcb_connection_t*>>();
+    std::future<xcb_connection_t*> connected = connecting->get_future();
+    std::thread([connecting] {
+      int screen = 0;
+      xcb_connection_t* connection = xcb_connect(nullptr, &screen);
+      if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        connection = nullptr;
+      }
+      connecting->set_value(connection);
+    }).detach();
+    if (connected.wait_for(kReplyLimit) != std::future_status::ready) return false;
+    fConnection = connected.get();
+    if (fConnection == nullptr) return false;
+    const xcb_setup_t* setup = xcb_get_setup(fConnection);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    if (screens.rem == 0) return Close();
+    fRoot = screens.data->root;
+    fGivenUp = false;
+    fAltMask = AltMask(setup);
+    return fConnection != nullptr;
+  }
+
+  // Waits for the reply to request within the limit; false (and the connection given up) when it
+  // does not come.
+  template <class R>
+  Reply<R> Await(unsigned int sequence) {
+    const Clock::time_point deadline = Clock::now() + kReplyLimit;
+    for (;;) {
+      void* reply = nullptr;
+      xcb_generic_error_t* error = nullptr;
+      if (xcb_poll_for_reply(fConnection, sequence, &reply, &error) != 0) {
+        std::free(error);
+        return Reply<R>(static_cast<R*>(reply));
+      }
+      if (xcb_connection_has_error(fConnection)) break;
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) break;
+      pollfd descriptor{xcb_get_file_descriptor(fConnection), POLLIN, 0};
+      poll(&descriptor, 1, static_cast<int>(left.count()) + 1);
+    }
+    Close();
+    return nullptr;
+  }
+
+  std::optional<Modifiers> Query() {
+    if (!Open()) return std::nullopt;
+    const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(fConnection, fRoot);
+    xcb_flush(fConnection);
+    Reply<xcb_query_pointer_reply_t> pointer = Await<xcb_query_pointer_reply_t>(cookie.sequence);
+    if (!pointer) return std::nullopt;
+    Modifiers held;
+    held.shift = (pointer->mask & XCB_MOD_MASK_SHIFT) != 0;
+    held.alt = (pointer->mask & fAltMask) != 0;
+    return held;
+  }
+
+ private:
+  bool Close() {
+    if (fConnection != nullptr) xcb_disconnect(fConnection);
+    fConnection = nullptr;
+    fGivenUp = true;
+    return false;
+  }
+
+  // The modifier that the Alt keys set: Mod1 on nearly every keyboard map, but the map decides.
+  uint16_t AltMask(const xcb_setup_t* setup) {
+    uint16_t mask = 0;
+    const xcb_get_modifier_mapping_cookie_t modifiers = xcb_get_modifier_mapping(fConnection);
+    const uint8_t first = setup->min_keycode;
+    const uint8_t count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    const xcb_get_keyboard_mapping_cookie_t keys = xcb_get_keyboard_mapping(fConnection, first, count);
+    xcb_flush(fConnection);
+    Reply<xcb_get_modifier_mapping_reply_t> modifierMap = Await<xcb_get_modifier_mapping_reply_t>(modifiers.sequence);
+    if (!modifierMap) return XCB_MOD_MASK_1;
+    Reply<xcb_get_keyboard_mapping_reply_t> keyMap = Await<xcb_get_keyboard_mapping_reply_t>(keys.sequence);
+    if (!keyMap) return XCB_MOD_MASK_1;
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(modifierMap.get());
+    const int perModifier = modifierMap->keycodes_per_modifier;
+    const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(keyMap.get());
+    const int perKey = keyMap->keysyms_per_keycode;
+    for (int modifier = 0; modifier < 8; ++modifier) {
+      for (int i = 0; i < perModifier; ++i) {
+        const xcb_keycode_t code = codes[modifier * perModifier + i];
+        if (code < first || code - first >= count) continue;
+        for (int level = 0; level < perKey; ++level) {
+          const xcb_keysym_t symbol = symbols[(code - first) * perKey + level];
+          if (symbol == kAltL || symbol == kAltR) mask |= static_cast<uint16_t>(1u << modifier);
+        }
+      }
+    }
+    return mask != 0 ? mask : static_cast<uint16_t>(XCB_MOD_MASK_1);
+  }
+
+  xcb_connection_t* fConnection = nullptr;
+  xcb_window_t fRoot = 0;
+  uint16_t fAltMask = XCB_MOD_MASK_1;
+  bool fGivenUp = false;
+};
+
+}  // namespace
+
+std::optional<Modifiers> Query() {
+  static Connection connection;
+  return connection.Query();
+}
+
+}  // namespace X11Keyboard
