@@ -1,7 +1,5 @@
 #include "framework/Application.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <filesystem>
 #include <system_error>
 
@@ -20,16 +18,9 @@ Application::~Application() = default;
 void Application::Quit(int exitCode) { Runtime::RequestQuit(exitCode); }
 
 FolderItemPtr Application::ExecutableFile() const {
-  std::string path;
-  if (QCoreApplication::instance() != nullptr) {
-    path = QFile::encodeName(QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath())
-               .toStdString();
-  }
-  if (path.empty()) {
-    std::error_code error;
-    path = std::filesystem::canonical("/proc/self/exe", error).string();
-    if (error) return nullptr;
-  }
+  std::error_code error;
+  const std::string path = std::filesystem::canonical("/proc/self/exe", error).string();
+  if (error) return nullptr;
   return std::make_shared<FolderItem>(path);
 }
 

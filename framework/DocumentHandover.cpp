@@ -24,21 +24,21 @@
 // running instance and a live socket is never removed. A socket that refuses connections was left
 // by a killed instance and is replaced.
 //
-// Both sides are plain sockets. The running instance's event loop watches the listening socket
-// and each connection with a QSocketNotifier; a connection is read without blocking as its bytes
+// Both sides are plain sockets. The running instance's event loop (the main GLib context) watches
+// the listening socket and each connection; a connection is read without blocking as its bytes
 // arrive, and cut after 10 seconds without a whole message.
 #include "framework/DocumentHandover.h"
 
-#include <QByteArray>
-#include <QObject>
-#include <QSocketNotifier>
-#include <QTimer>
-#include <QtDebug>
+#include <glib-unix.h>
+#include <glib.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -54,7 +54,23 @@ constexpr char kAck = 0x06;
 constexpr auto kWait = std::chrono::seconds(10);
 constexpr uint32_t kMaxDocuments = 100000;
 constexpr uint32_t kMaxPathLength = 1 << 20;
-constexpr qsizetype kMaxMessage = qsizetype(64) << 20;
+constexpr size_t kMaxMessage = size_t(64) << 20;
+
+// A note for whoever runs the program from a terminal; nothing the user must act on.
+void Warn(const std::string& text) { std::fprintf(stderr, "Tessarine: %s\n", text.c_str()); }
+
+// Deletes object once control is back in the event loop: it may be running one of its own
+// handlers now.
+template <class T>
+void DeleteSoon(T* object) {
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer data) -> gboolean {
+        delete static_cast<T*>(data);
+        return G_SOURCE_REMOVE;
+      },
+      object, nullptr);
+}
 
 void AppendNumber(std::string& out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char((value >> shift) & 0xff));
@@ -77,26 +93,26 @@ std::string Encode(const std::vector<std::string>& documents) {
 
 enum class Decoded { Incomplete, Complete, Malformed };
 
-Decoded Decode(const QByteArray& message, std::vector<std::string>& documents) {
-  const qsizetype size = message.size();
+Decoded Decode(const std::string& message, std::vector<std::string>& documents) {
+  const size_t size = message.size();
   if (size > kMaxMessage) return Decoded::Malformed;
   if (size < 8) {
-    return std::memcmp(message.constData(), kMagic, size_t(std::min<qsizetype>(size, 4))) == 0
+    return std::memcmp(message.data(), kMagic, std::min<size_t>(size, 4)) == 0
                ? Decoded::Incomplete
                : Decoded::Malformed;
   }
-  if (std::memcmp(message.constData(), kMagic, sizeof kMagic) != 0) return Decoded::Malformed;
-  const uint32_t count = ReadNumber(message.constData() + 4);
+  if (std::memcmp(message.data(), kMagic, sizeof kMagic) != 0) return Decoded::Malformed;
+  const uint32_t count = ReadNumber(message.data() + 4);
   if (count > kMaxDocuments) return Decoded::Malformed;
   std::vector<std::string> result;
-  qsizetype at = 8;
+  size_t at = 8;
   for (uint32_t i = 0; i < count; ++i) {
     if (size - at < 4) return Decoded::Incomplete;
-    const uint32_t length = ReadNumber(message.constData() + at);
+    const uint32_t length = ReadNumber(message.data() + at);
     if (length > kMaxPathLength) return Decoded::Malformed;
     at += 4;
-    if (size - at < qsizetype(length)) return Decoded::Incomplete;
-    result.emplace_back(message.constData() + at, length);
+    if (size - at < size_t(length)) return Decoded::Incomplete;
+    result.emplace_back(message.data() + at, length);
     at += length;
   }
   if (at != size) return Decoded::Malformed;
@@ -202,7 +218,7 @@ class SocketLock {
   explicit SocketLock(const std::string& socketPath) {
     fFd = open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fFd < 0) {
-      qWarning("Tessarine: cannot open the hand-over lock file: %s", std::strerror(errno));
+      Warn("cannot open the hand-over lock file: " + std::string(std::strerror(errno)));
       return;
     }
     while (flock(fFd, LOCK_EX) != 0 && errno == EINTR) {
@@ -247,16 +263,17 @@ int BindPrivateSocket(const std::string& path) {
 
 }  // namespace
 
-// The running instance's side: the listening socket and the connections taken in from it (its
-// children), each read and answered once by the event loop.
-class HandoverServer : public QObject {
+class HandoverConnection;
+
+// The running instance's side: the listening socket and the connections taken in from it, each
+// read and answered once by the event loop.
+class HandoverServer {
  public:
   HandoverServer(int fd, std::string path, DocumentHandover::Deliver deliver)
       : fFd(fd), fPath(std::move(path)), fDeliver(std::move(deliver)) {
-    fNotifier = new QSocketNotifier(qintptr(fFd), QSocketNotifier::Read, this);
-    QObject::connect(fNotifier, &QSocketNotifier::activated, this, [this] { Accept(); });
+    fWatch = g_unix_fd_add(fFd, G_IO_IN, &HandoverServer::Ready, this);
   }
-  ~HandoverServer() override { Close(); }
+  ~HandoverServer();
   HandoverServer(const HandoverServer&) = delete;
   HandoverServer& operator=(const HandoverServer&) = delete;
 
@@ -265,35 +282,41 @@ class HandoverServer : public QObject {
   // Stops listening and cuts every connection not yet answered (their senders then handle their
   // documents themselves). The socket file stays: the caller removes it under the lock.
   void Close();
+  // A connection that has ended and goes on its own.
+  void Forget(HandoverConnection* connection) { fConnections.erase(connection); }
 
  private:
+  static gboolean Ready(gint, GIOCondition, gpointer server) {
+    static_cast<HandoverServer*>(server)->Accept();
+    return G_SOURCE_CONTINUE;
+  }
   void Accept();
 
   int fFd;
   std::string fPath;
   DocumentHandover::Deliver fDeliver;
-  QSocketNotifier* fNotifier = nullptr;
+  guint fWatch = 0;
+  std::set<HandoverConnection*> fConnections;
 };
 
-namespace {
-
-class HandoverConnection : public QObject {
+class HandoverConnection {
  public:
   HandoverConnection(HandoverServer* server, int fd, DocumentHandover::Deliver deliver)
-      : QObject(server), fServer(server), fFd(fd), fDeliver(std::move(deliver)) {
-    fNotifier = new QSocketNotifier(qintptr(fFd), QSocketNotifier::Read, this);
-    QObject::connect(fNotifier, &QSocketNotifier::activated, this, [this] { Read(); });
-    QTimer::singleShot(kWait, this, [this] { End(); });
+      : fServer(server), fFd(fd), fDeliver(std::move(deliver)) {
+    fWatch = g_unix_fd_add(fFd, G_IO_IN, &HandoverConnection::Ready, this);
+    fLimit = g_timeout_add_full(G_PRIORITY_DEFAULT, guint(std::chrono::milliseconds(kWait).count()),
+                                &HandoverConnection::TimedOut, this, nullptr);
   }
-  ~HandoverConnection() override { Cut(); }
+  ~HandoverConnection() { Cut(); }
   HandoverConnection(const HandoverConnection&) = delete;
   HandoverConnection& operator=(const HandoverConnection&) = delete;
 
   // Closes the connection at once, unanswered if no answer went yet.
   void Cut() {
+    if (fWatch != 0) g_source_remove(fWatch);
+    if (fLimit != 0) g_source_remove(fLimit);
+    fWatch = fLimit = 0;
     if (fFd < 0) return;
-    delete fNotifier;
-    fNotifier = nullptr;
     close(fFd);
     fFd = -1;
   }
@@ -307,7 +330,7 @@ class HandoverConnection : public QObject {
     while (fBuffer.size() <= kMaxMessage) {
       const ssize_t got = recv(fFd, chunk, sizeof chunk, MSG_DONTWAIT);
       if (got > 0) {
-        fBuffer.append(chunk, got);
+        fBuffer.append(chunk, size_t(got));
       } else if (got < 0 && errno == EINTR) {
         continue;
       } else {
@@ -328,36 +351,51 @@ class HandoverConnection : public QObject {
       } while (sent < 0 && errno == EINTR);
       acknowledged = sent == 1;
     }
+    DocumentHandover::Deliver deliverNow = fDeliver;
     End();
     // Delivered in this handler, right after the ACK; the handler may quit and even run nested
     // loops, so nothing below touches the connection or the server.
-    if (acknowledged) {
-      DocumentHandover::Deliver deliverNow = fDeliver;
-      deliverNow(documents);
-    }
+    if (acknowledged) deliverNow(documents);
+  }
+
+  // Ends the connection and lets it go once control is back in the event loop.
+  void End() {
+    Cut();
+    if (fServer != nullptr) fServer->Forget(this);
+    fServer = nullptr;
+    DeleteSoon(this);
   }
 
  private:
-  void End() {
-    Cut();
-    deleteLater();
+  static gboolean Ready(gint, GIOCondition, gpointer connection) {
+    static_cast<HandoverConnection*>(connection)->Read();
+    return G_SOURCE_CONTINUE;  // a connection that ended has removed this source itself
+  }
+  static gboolean TimedOut(gpointer data) {
+    auto* connection = static_cast<HandoverConnection*>(data);
+    connection->fLimit = 0;
+    connection->End();
+    return G_SOURCE_REMOVE;
   }
 
   HandoverServer* fServer;
   int fFd;
   DocumentHandover::Deliver fDeliver;
-  QSocketNotifier* fNotifier = nullptr;
-  QByteArray fBuffer;
+  guint fWatch = 0;
+  guint fLimit = 0;
+  std::string fBuffer;
 };
 
-}  // namespace
+HandoverServer::~HandoverServer() {
+  Close();
+}
 
 void HandoverServer::Accept() {
-  // Everything waiting is taken in at once; the notifier comes back for later ones.
+  // Everything waiting is taken in at once; the watch comes back for later ones.
   while (fFd >= 0) {
     const int connection = accept4(fFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (connection >= 0) {
-      new HandoverConnection(this, connection, fDeliver);
+      fConnections.insert(new HandoverConnection(this, connection, fDeliver));
     } else if (errno != EINTR && errno != ECONNABORTED) {
       break;
     }
@@ -365,16 +403,11 @@ void HandoverServer::Accept() {
 }
 
 void HandoverServer::Close() {
+  // Each connection leaves the set as it ends.
+  while (!fConnections.empty()) (*fConnections.begin())->End();
   if (fFd < 0) return;
-  const QObjectList children = this->children();
-  for (QObject* child : children) {
-    if (auto* connection = dynamic_cast<HandoverConnection*>(child)) {
-      connection->Cut();
-      connection->deleteLater();
-    }
-  }
-  delete fNotifier;
-  fNotifier = nullptr;
+  if (fWatch != 0) g_source_remove(fWatch);
+  fWatch = 0;
   // Connections still waiting in the queue are reset with it.
   close(fFd);
   fFd = -1;
@@ -428,7 +461,7 @@ bool DocumentHandover::Listen() {
   sockaddr_un address;
   if (!MakeAddress(path, address)) {
     // Nobody else can use the socket either, so this instance simply runs alone.
-    qWarning("Tessarine: no usable folder for the hand-over socket; running without it");
+    Warn("no usable folder for the hand-over socket; running without it");
     return true;
   }
   SocketLock lock(path);
@@ -441,12 +474,12 @@ bool DocumentHandover::Listen() {
     case Probe::Absent:
       break;
     case Probe::Unusable:
-      qWarning("Tessarine: %s is not a usable socket; running without hand-over", path.c_str());
+      Warn(path + " is not a usable socket; running without hand-over");
       return true;
   }
   const int fd = BindPrivateSocket(path);
   if (fd < 0) {
-    qWarning("Tessarine: cannot listen on %s: %s", path.c_str(), std::strerror(errno));
+    Warn("cannot listen on " + path + ": " + std::strerror(errno));
     return true;
   }
   fServer = std::make_unique<HandoverServer>(fd, path, fDeliver);
@@ -464,5 +497,5 @@ void DocumentHandover::Close() {
     unlink(path.c_str());
   }
   // This may run inside one of the server's own handlers (a delivered document that quits).
-  fServer.release()->deleteLater();
+  DeleteSoon(fServer.release());
 }

@@ -16,7 +16,7 @@ std::unique_ptr<Platform>& Slot() {
 Platform& Platform::Current() {
   std::lock_guard<std::mutex> lock(gPlatformMutex);
   std::unique_ptr<Platform>& slot = Slot();
-  if (!slot) slot = MakeQtPlatform();
+  if (!slot) slot = MakeDesktopPlatform();
   return *slot;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The services that differ between the desktop and a headless test: what the user holds, answers
-// and sees. The framework reaches them only through Platform::Current(); QtPlatform is the real
+// and sees. The framework reaches them only through Platform::Current(); DesktopPlatform is the real
 // desktop, and tests put a fake in its place.
 #include <memory>
 #include <string>
@@ -26,6 +26,6 @@ class Platform {
   static std::unique_ptr<Platform> Replace(std::unique_ptr<Platform> platform);
 };
 
-// The real desktop: Qt's keyboard state, message box and file dialog; the log on standard error
-// and in the system log.
-std::unique_ptr<Platform> MakeQtPlatform();
+// The real desktop: the keys as the display server tells them, the window toolkit's message box,
+// file dialog and web browser, the log on standard error and in the system log.
+std::unique_ptr<Platform> MakeDesktopPlatform();

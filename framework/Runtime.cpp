@@ -1,29 +1,32 @@
 // The run: Open once, then the documents, batch by batch.
 //
+// The event loop is the main thread's GLib context. Timers, the hand-over socket and posted calls
+// are its sources; once the window toolkit is ready, its events are sources of the same context,
+// so the toolkit's own loops (message boxes, dialogs) run the framework's sources too, and the
+// framework's loops run the toolkit's.
+//
 // Open and the command line's documents are delivered from the event loop's first turn, in one
 // handler. A hand-over batch that arrives before that (the socket listens before start-up) waits
 // and follows the command line's documents. Later batches are delivered where they arrive, nested
 // loops included. A batch is delivered whole, even when one of its documents quits the run: its
 // documents were given to this process, and no other will handle them.
 //
-// Quit ends every running loop through QCoreApplication::exit, which in Qt 6 also makes loops
-// started afterwards return at once, until the main loop is back. Outside a run's main loop that
-// state would stick, so the next run, or ProcessEvents at the outermost level, clears it.
+// Quit ends every running loop: the framework's loops see the quitting state, the toolkit's are
+// told to exit. Loops started while the run is quitting return at once; the state ends with the run.
 #include "framework/Runtime.h"
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
+#include <glib.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <unistd.h>
 
 #include "framework/Application.h"
 #include "framework/DocumentHandover.h"
 #include "framework/FolderItem.h"
+#include "framework/WindowSystem.h"
 
 namespace {
 
@@ -33,17 +36,44 @@ struct RunState {
   bool quitting = false;
   int exitCode = 0;
   bool inRun = false;
-  bool inMainLoop = false;
-  bool opened = false;              // Open delivered in this run
-  bool qtExitOutsideMain = false;   // QCoreApplication::exit called with no main loop to reset it
-  uint64_t generation = 0;          // documents posted in one run are not delivered in the next
-  std::deque<Batch> waiting;        // batches that came before Open
+  bool opened = false;       // Open delivered in this run
+  int loopDepth = 0;         // the framework's loops now running, the run's main loop included
+  uint64_t generation = 0;   // documents posted in one run are not delivered in the next
+  std::deque<Batch> waiting;  // batches that came before Open
   std::unique_ptr<DocumentHandover> handover;
+  std::string programName = "Tessarine";
 };
 
 RunState& State() {
   static RunState state;
   return state;
+}
+
+void SetProgramName(const char* name) {
+  if (name != nullptr && *name != '\0') State().programName = name;
+}
+
+// Runs call on the event loop's next turn.
+void Post(std::function<void()> call) {
+  auto* posted = new std::function<void()>(std::move(call));
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer data) -> gboolean {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_REMOVE;
+      },
+      posted, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
+// One turn of the event loop; waits for an event when wait is set.
+bool Iterate(bool wait) { return g_main_context_iteration(nullptr, wait ? TRUE : FALSE); }
+
+// Runs the event loop until done or the run quits.
+void RunLoopUntil(const std::function<bool()>& done) {
+  RunState& state = State();
+  ++state.loopDepth;
+  while (!state.quitting && !done()) Iterate(true);
+  --state.loopDepth;
 }
 
 void DeliverDocuments(const Batch& documents) {
@@ -75,50 +105,39 @@ void DeliverOpen(const Batch& documents) {
   }
 }
 
-// Makes Qt's event loops usable again after an exit that no main loop has taken back. Only at
-// the outermost level: inside a loop the exit still has loops to end.
-void ClearQtExit() {
+// The quitting state belongs to the run (or, outside a run, to the stretch of events) that saw
+// the quit: only at the outermost level, since inside a loop the quit still has loops to end.
+void EndQuitting() {
   RunState& state = State();
-  if (!state.qtExitOutsideMain || QThread::currentThread()->loopLevel() > 0) return;
-  state.qtExitOutsideMain = false;
-  QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-  QApplication::exec();
-}
-
-void PrepareApplication() {
-  QApplication::setApplicationName(QStringLiteral("Tessarine"));
-  // Hiding the last window (a modal window's OK) must not end the run; only Quit does.
-  QApplication::setQuitOnLastWindowClosed(false);
+  if (state.loopDepth > 0) return;
+  WindowSystem* windows = WindowSystem::Loaded();
+  if (windows != nullptr && windows->InLoop()) return;
+  state.quitting = false;
+  if (windows != nullptr) windows->ClearExit();
 }
 
 int RunLoop(const std::function<void()>& startup, const Batch& documents) {
   RunState& state = State();
+  EndQuitting();
   state.inRun = true;
   state.quitting = false;
   state.exitCode = 0;
   state.opened = false;
   state.waiting.clear();
-  ClearQtExit();
   if (startup) startup();
   if (!state.quitting) {
     const uint64_t generation = state.generation;
-    QMetaObject::invokeMethod(
-        qApp,
-        [documents, generation] {
-          if (State().generation == generation) DeliverOpen(documents);
-        },
-        Qt::QueuedConnection);
-    state.inMainLoop = true;
-    QApplication::exec();
-    state.inMainLoop = false;
+    Post([documents, generation] {
+      if (State().generation == generation) DeliverOpen(documents);
+    });
+    RunLoopUntil([] { return false; });
   }
   const int exitCode = state.exitCode;
   ++state.generation;
   state.inRun = false;
-  state.quitting = false;
   state.opened = false;
   state.waiting.clear();
-  ClearQtExit();  // a quit from a loop run during start-up, when the main loop never ran
+  EndQuitting();  // also a quit from a loop run during start-up, when the main loop never ran
   return exitCode;
 }
 
@@ -150,17 +169,10 @@ Batch DocumentsFromArguments(int argc, char** argv) {
 namespace Runtime {
 
 int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
+  SetProgramName(argc > 0 ? argv[0] : nullptr);
   const Batch documents = DocumentsFromArguments(argc, argv);
-  // Before any GUI: a second start only passes its documents on.
+  // A second start only passes its documents on.
   if (DocumentHandover::SendToRunningInstance(documents)) return 0;
-
-  // Qt sees only the program's name: every argument is a document, even one that looks like a
-  // Qt option. The application object lives until the process ends, so that windows still
-  // around at exit are destroyed while it exists.
-  static int qtArgc = 1;
-  static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("Tessarine"), nullptr};
-  new QApplication(qtArgc, qtArgv);
-  PrepareApplication();
 
   RunState& state = State();
   state.handover = std::make_unique<DocumentHandover>(DeliverBatch);
@@ -171,6 +183,8 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
     if (!listening && DocumentHandover::SendToRunningInstance(documents)) return 0;
   }
   if (!listening) state.handover.reset();
+  // The windows still make their widgets when they are built.
+  WindowSystem::Load();
 
   const int exitCode = RunLoop(startup, documents);
   state.handover.reset();
@@ -178,11 +192,8 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
 }
 
 void Initialize(int argc, char** argv) {
-  if (QApplication::instance() != nullptr) return;
-  static int qtArgc = 0;
-  qtArgc = argc;
-  new QApplication(qtArgc, argv);
-  PrepareApplication();
+  SetProgramName(argc > 0 ? argv[0] : nullptr);
+  WindowSystem::Load();
 }
 
 int Run(const std::function<void()>& startup, const std::vector<std::string>& documents) {
@@ -191,36 +202,36 @@ int Run(const std::function<void()>& startup, const std::vector<std::string>& do
 
 void PostOpenDocument(const std::string& path) {
   const uint64_t generation = State().generation;
-  QMetaObject::invokeMethod(
-      qApp,
-      [path, generation] {
-        const RunState& state = State();
-        // As the hand-over socket would: a quitting run takes no more documents.
-        if (state.generation != generation || state.quitting) return;
-        DeliverBatch({path});
-      },
-      Qt::QueuedConnection);
+  Post([path, generation] {
+    const RunState& state = State();
+    // As the hand-over socket would: a quitting run takes no more documents.
+    if (state.generation != generation || state.quitting) return;
+    DeliverBatch({path});
+  });
 }
 
 void ProcessEvents(int milliseconds) {
   RunState& state = State();
   // Outside a run, a quit ends only what was running then; the next stretch of events starts afresh.
-  if (!state.inRun && QThread::currentThread()->loopLevel() == 0) {
-    state.quitting = false;
-    ClearQtExit();
-  }
+  if (!state.inRun) EndQuitting();
   if (milliseconds <= 0) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    while (!state.quitting && Iterate(false)) {
+    }
     return;
   }
-  QEventLoop loop;
-  QTimer timer;
-  timer.setTimerType(Qt::PreciseTimer);
-  timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  timer.start(milliseconds);
-  loop.exec();
+  bool done = false;
+  const guint deadline = g_timeout_add_full(
+      G_PRIORITY_DEFAULT, static_cast<guint>(milliseconds),
+      [](gpointer data) -> gboolean {
+        *static_cast<bool*>(data) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &done, nullptr);
+  RunLoopUntil([&done] { return done; });
+  if (!done) g_source_remove(deadline);
 }
+
+void RunUntil(const std::function<bool()>& done) { RunLoopUntil(done); }
 
 bool IsQuitting() { return State().quitting; }
 
@@ -230,10 +241,10 @@ void RequestQuit(int exitCode) {
   state.exitCode = exitCode;
   // At once, not when the loops have ended: a later start must not be acknowledged any more.
   if (state.handover) state.handover->Close();
-  if (QThread::currentThread()->loopLevel() > 0) {
-    QCoreApplication::exit(exitCode);
-    if (!state.inMainLoop) state.qtExitOutsideMain = true;
-  }
+  if (WindowSystem* windows = WindowSystem::Loaded()) windows->ExitLoops(exitCode);
+  g_main_context_wakeup(nullptr);
 }
+
+const std::string& ProgramName() { return State().programName; }
 
 }  // namespace Runtime

@@ -11,7 +11,7 @@ namespace Runtime {
 // The program's main: argv[1..] are documents. startup creates and registers the application object.
 int FrameworkMain(int argc, char** argv, const std::function<void()>& startup);
 
-// For tests, in one process: Initialize makes the GUI application once; Run runs startup, delivers
+// For tests, in one process: Initialize makes the window toolkit ready once; Run runs startup, delivers
 // Open and the documents (absolute paths) and runs the event loop until Quit, returning the exit
 // code. No hand-over socket is involved.
 void Initialize(int argc, char** argv);
@@ -21,8 +21,12 @@ int Run(const std::function<void()>& startup, const std::vector<std::string>& do
 void PostOpenDocument(const std::string& path);
 // Runs the event loop for the given time (tests).
 void ProcessEvents(int milliseconds);
+// Runs a nested event loop until done is true or the application quits (modal windows).
+void RunUntil(const std::function<bool()>& done);
 bool IsQuitting();
 // Tells every modal loop to end (used by Application::Quit).
 void RequestQuit(int exitCode);
+// The program's name as it was started (argv[0]).
+const std::string& ProgramName();
 
 }  // namespace Runtime

@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   } else {
     WritePreferences(home, true);
     documents.push_back(WriteDocument(home));
-    Platform::Replace(std::make_unique<ShiftHeldPlatform>(MakeQtPlatform()));
+    Platform::Replace(std::make_unique<ShiftHeldPlatform>(MakeDesktopPlatform()));
     capture = std::make_unique<Capture>("WndOptions.WndOptions", output);
   }
 

@@ -17,7 +17,7 @@ namespace {
 class QtPlatformTest : public testing::Test {
  protected:
   void SetUp() override {
-    previous = Platform::Replace(MakeQtPlatform());
+    previous = Platform::Replace(MakeDesktopPlatform());
     applications.SetName("Dialog Apps");
     applications.SetExtensions("app");
     applications.SetMacType("APPL");

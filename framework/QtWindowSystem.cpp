@@ -1,9 +1,12 @@
-#include <stdio.h>
-#include <syslog.h>
-
+// The window toolkit on Qt Widgets. Qt's event dispatcher on the main thread is a set of sources
+// of GLib's default context, the one the framework's own loops run; so Qt's loops (a message box's,
+// a dialog's) keep delivering the framework's timers and documents, and the framework's loops
+// deliver Qt's events.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,21 +14,17 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
-#include <mutex>
 
 #include "framework/FileType.h"
-#include "framework/Platform.h"
-#include "framework/X11Keyboard.h"
+#include "framework/Runtime.h"
+#include "framework/WindowSystem.h"
 
 namespace {
 
 QString ToQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-bool HasGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
-
-bool HasWidgetApplication() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 
 // What the open dialog offers when it is asked for applications: folders (to walk into, .app
 // bundles among them), desktop launchers and executable files, plus any file with one of the
@@ -96,25 +95,39 @@ class ChooserDialog : public QFileDialog {
   QString fChosenBundle;
 };
 
-class QtPlatform : public Platform {
+class QtWindowSystem : public WindowSystem {
  public:
-  // The X server knows the keys whether or not a window of ours exists; elsewhere (Wayland) only
-  // the toolkit may know them.
-  bool ShiftKeyDown() override {
-    if (const auto held = X11Keyboard::Query()) return held->shift;
-    return HasGuiApplication() && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+  QtWindowSystem() {
+    if (QCoreApplication::instance() != nullptr) return;
+    // Qt sees only the program's name: every argument is a document, even one that looks like a
+    // Qt option. The application object lives until the process ends, so that windows still
+    // around at exit are destroyed while it exists.
+    static std::string name = Runtime::ProgramName();
+    static int argc = 1;
+    static char* argv[] = {name.data(), nullptr};
+    new QApplication(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessarine"));
+    // Hiding the last window (a modal window's OK) must not end the run; only Quit does.
+    QApplication::setQuitOnLastWindowClosed(false);
   }
 
-  bool OptionKeyDown() override {
-    if (const auto held = X11Keyboard::Query()) return held->alt;
-    return HasGuiApplication() && QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
+  void ExitLoops(int exitCode) override {
+    if (!InLoop()) return;
+    QCoreApplication::exit(exitCode);
+    // With no main loop of Qt's to take the exit back, it would stick: ClearExit does.
+    fExited = true;
   }
+
+  void ClearExit() override {
+    if (!fExited || InLoop()) return;
+    fExited = false;
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QApplication::exec();
+  }
+
+  bool InLoop() const override { return QThread::currentThread()->loopLevel() > 0; }
 
   void ShowMessage(const std::string& message) override {
-    if (!HasWidgetApplication()) {
-      WriteLog(message);
-      return;
-    }
     // exec() runs a nested event loop, so documents handed over meanwhile are still delivered.
     QMessageBox box;
     box.setText(ToQString(message));
@@ -123,7 +136,6 @@ class QtPlatform : public Platform {
   }
 
   FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override {
-    if (!HasWidgetApplication()) return nullptr;
     bool applications = false;
     bool anyFile = false;
     QStringList extensions;
@@ -170,15 +182,25 @@ class QtPlatform : public Platform {
     QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::TolerantMode));
   }
 
-  void WriteLog(const std::string& line) override {
-    // stderr is unbuffered: the line leaves in one write, in order with everything else written there.
-    fputs((line + "\n").c_str(), stderr);
-    static std::once_flag opened;
-    std::call_once(opened, [] { openlog("Tessarine", LOG_PID, LOG_USER); });
-    syslog(LOG_USER | LOG_NOTICE, "%s", line.c_str());
-  }
+  bool ShiftKeyDown() override { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier); }
+  bool AltKeyDown() override { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier); }
+
+ private:
+  bool fExited = false;  // Qt's loops were told to exit and no main loop of Qt's has taken it back
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> MakeQtPlatform() { return std::make_unique<QtPlatform>(); }
+namespace {
+WindowSystem*& Current() {
+  static WindowSystem* current = nullptr;
+  return current;
+}
+}  // namespace
+
+WindowSystem* WindowSystem::Loaded() { return Current(); }
+
+WindowSystem* WindowSystem::Load() {
+  if (Current() == nullptr) Current() = new QtWindowSystem();
+  return Current();
+}

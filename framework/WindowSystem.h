@@ -1,0 +1,36 @@
+#pragma once
+// WindowSystem: the window toolkit, as the rest of the framework sees it. Documents that need no
+// window are handled without it; it is made ready the first time a window, a message box or a
+// dialog is needed, and from then on its loops and the framework's run on the same event loop.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/FolderItem.h"
+
+class FileType;
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // Ends every loop the toolkit is running (message boxes, dialogs, modal windows) because the
+  // application quits; loops started later return at once until ClearExit.
+  virtual void ExitLoops(int exitCode) = 0;
+  // After a run has ended: the toolkit's loops may run again.
+  virtual void ClearExit() = 0;
+  // Whether one of the toolkit's loops is running now.
+  virtual bool InLoop() const = 0;
+
+  virtual void ShowMessage(const std::string& message) = 0;  // modal
+  virtual FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) = 0;  // modal; none on cancel
+  virtual void OpenURL(const std::string& url) = 0;
+  // Shift and Alt as the toolkit knows them (where the display server tells only the toolkit).
+  virtual bool ShiftKeyDown() = 0;
+  virtual bool AltKeyDown() = 0;
+
+  // The toolkit when it has been made ready, else none; makes nothing ready.
+  static WindowSystem* Loaded();
+  // Makes the toolkit ready on first need; none when it cannot be.
+  static WindowSystem* Load();
+};
