@@ -191,16 +191,5 @@ class QtWindowSystem : public WindowSystem {
 
 }  // namespace
 
-namespace {
-WindowSystem*& Current() {
-  static WindowSystem* current = nullptr;
-  return current;
-}
-}  // namespace
-
-WindowSystem* WindowSystem::Loaded() { return Current(); }
-
-WindowSystem* WindowSystem::Load() {
-  if (Current() == nullptr) Current() = new QtWindowSystem();
-  return Current();
-}
+// The library's one entry, looked up by name when the framework loads it.
+extern "C" __attribute__((visibility("default"))) WindowSystem* TessarineWindowSystem() { return new QtWindowSystem(); }
