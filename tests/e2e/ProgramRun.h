@@ -67,6 +67,7 @@ class ProgramRun {
   ProgramRun& operator=(const ProgramRun&) = delete;
 
   bool Started() const { return fPid > 0; }
+  pid_t Pid() const { return fPid; }
 
   bool Running() {
     if (fPid <= 0 || fExitCode) return false;

@@ -40,6 +40,7 @@ class ProgramTest : public ::testing::Test {
     if (withSessionBus && getenv("DBUS_SESSION_BUS_ADDRESS")) {
       env["DBUS_SESSION_BUS_ADDRESS"] = getenv("DBUS_SESSION_BUS_ADDRESS");
     }
+    for (const auto& [name, value] : extraEnvironment) env[name] = value;
     return env;
   }
 
@@ -96,6 +97,7 @@ class ProgramTest : public ::testing::Test {
   TempDir documents;
   std::string record = apps.Path("record.txt");
   PreferencesText prefs;  // fDontAddIcon set: no session bus needed
+  std::map<std::string, std::string> extraEnvironment;
 
  private:
   int fRuns = 0;
@@ -116,8 +118,17 @@ TEST_F(ProgramTest, EachDocumentGoesToTheApplicationOfItsVersion) {
   // Nothing of CS3 for InCopy stories: the walk goes up to CS4.
   const std::string cs3Story = Document("story.incx", InCopyStory(kInCopyCS3Line));
 
+  // The dynamic loader names every library it loads, so the run shows whether the window toolkit
+  // was loaded: documents that need no window must not pay for it.
+  const std::string loads = home.Path("loaded");
+  extraEnvironment = {{"LD_DEBUG", "files"}, {"LD_DEBUG_OUTPUT", loads}};
   auto run = Start({cs2, cs3, cs4Story, csStory, cs, cs3Story});
   EXPECT_EQ(run->WaitForExit(20000), 0) << run->Output();
+  const std::string ownLoads = ReadFileBytes(loads + "." + std::to_string(run->Pid()));
+  EXPECT_NE(ownLoads.find("libTessarineFramework.so"), std::string::npos) << ownLoads;
+  for (const char* toolkit : {"libTessarineWindows.so", "libQt6Gui.so", "libQt6Widgets.so", "libQt6Core.so"}) {
+    EXPECT_EQ(ownLoads.find(toolkit), std::string::npos) << toolkit << " was loaded";
+  }
   EXPECT_TRUE(Recorded("IDCS2", cs2));
   EXPECT_TRUE(Recorded("IDCS3", cs3));
   EXPECT_TRUE(Recorded("ICCS4", cs4Story));
