@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QBuffer>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -240,7 +241,11 @@ TEST_F(ControlsTest, CanvasDrawsItsBackdropWithWhiteTransparentOnRequest) {
   QImage image(2, 1, QImage::Format_RGB32);
   image.setPixel(0, 0, qRgb(255, 255, 255));
   image.setPixel(1, 0, qRgb(10, 20, 30));
-  auto picture = std::make_shared<Picture>(image);
+  QByteArray png;
+  QBuffer buffer(&png);
+  ASSERT_TRUE(image.save(&buffer, "PNG"));
+  PicturePtr picture = Picture::FromData(png.toStdString());
+  ASSERT_NE(picture, nullptr);
 
   auto render = [&] {
     QImage out(4, 1, QImage::Format_ARGB32);
