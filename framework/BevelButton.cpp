@@ -1,38 +1,23 @@
 #include "framework/BevelButton.h"
 
-#include <QToolButton>
-
-namespace {
-
-QToolButton* Button(QWidget* widget) { return static_cast<QToolButton*>(widget); }
-
-std::unique_ptr<QWidget> MakeButton() {
-  auto button = std::make_unique<QToolButton>();
-  // Never the keyboard focus, neither by clicking nor by Tab; TabStop cannot give it back, as the
-  // control's own focus policy is this one.
-  button->setFocusPolicy(Qt::NoFocus);
-  button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  button->setAutoRaise(false);
-  return button;
-}
-
-}  // namespace
-
+// Its view never takes the focus, neither by clicking nor by Tab; TabStop cannot give it back.
 BevelButton::BevelButton(Window* window, std::string name)
-    : RectControl(window, std::move(name), MakeButton()) {
-  QObject::connect(Button(NativeWidget()), &QToolButton::clicked, NativeWidget(), [this] {
-    if (Action) Action();
-  });
-}
+    : RectControl(window, std::move(name), toolkit::ControlKind::BevelButton) {}
 
-std::string BevelButton::Caption() const {
-  return NativeWidget() ? Button(NativeWidget())->text().toStdString() : std::string();
+void BevelButton::ApplyToView() {
+  RectControl::ApplyToView();
+  ExistingView()->SetText(fCaption);
 }
 
 void BevelButton::SetCaption(const std::string& caption) {
-  if (NativeWidget()) Button(NativeWidget())->setText(QString::fromStdString(caption));
+  fCaption = caption;
+  if (ExistingView()) ExistingView()->SetText(caption);
 }
 
 void BevelButton::Push() {
-  if (NativeWidget()) Button(NativeWidget())->click();
+  if (TakesClicks()) ViewClicked();
+}
+
+void BevelButton::ViewClicked() {
+  if (Action) Action();
 }

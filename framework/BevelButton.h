@@ -9,7 +9,7 @@ class BevelButton : public RectControl {
  public:
   BevelButton(Window* window, std::string name);
 
-  std::string Caption() const;
+  std::string Caption() const { return fCaption; }
   void SetCaption(const std::string& caption);
   // Design values kept as given.
   void SetCaptionAlign(int value) { fCaptionAlign = value; }
@@ -25,7 +25,12 @@ class BevelButton : public RectControl {
 
   std::function<void()> Action;
 
+ protected:
+  void ApplyToView() override;
+  void ViewClicked() override;
+
  private:
+  std::string fCaption;
   int fCaptionAlign = 0, fCaptionPlacement = 0, fCaptionDelta = 0, fBevel = 0, fButtonType = 0;
   int fHasMenu = 0, fMenuValue = 0;
   bool fValue = false;

@@ -18,6 +18,9 @@ class Canvas : public RectControl {
   void SetDoubleBuffer(bool value) { fDoubleBuffer = value; }
   void SetEraseBackground(bool value) { fEraseBackground = value; }
 
+ protected:
+  void ApplyToView() override;
+
  private:
   PicturePtr fBackdrop;
   bool fUseFocusRing = true, fAcceptFocus = false, fAcceptTabs = false, fDoubleBuffer = false;

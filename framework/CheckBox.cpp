@@ -1,33 +1,31 @@
 #include "framework/CheckBox.h"
 
-#include <QCheckBox>
-
-namespace {
-QCheckBox* Box(QWidget* widget) { return static_cast<QCheckBox*>(widget); }
-}  // namespace
-
 CheckBox::CheckBox(Window* window, std::string name)
-    : RectControl(window, std::move(name), std::make_unique<QCheckBox>()) {
-  // clicked is the user's change (or Push); setChecked from SetValue does not emit it.
-  QObject::connect(Box(NativeWidget()), &QCheckBox::clicked, NativeWidget(), [this] {
-    if (Action) Action();
-  });
-}
+    : RectControl(window, std::move(name), toolkit::ControlKind::CheckBox) {}
 
-std::string CheckBox::Caption() const {
-  return NativeWidget() ? Box(NativeWidget())->text().toStdString() : std::string();
+void CheckBox::ApplyToView() {
+  RectControl::ApplyToView();
+  ExistingView()->SetText(fCaption);
+  ExistingView()->SetValue(fValue);
 }
 
 void CheckBox::SetCaption(const std::string& caption) {
-  if (NativeWidget()) Box(NativeWidget())->setText(QString::fromStdString(caption));
+  fCaption = caption;
+  if (ExistingView()) ExistingView()->SetText(caption);
 }
 
-bool CheckBox::Value() const { return NativeWidget() && Box(NativeWidget())->isChecked(); }
-
+// Only the user's change (or Push) runs Action; the program's does not.
 void CheckBox::SetValue(bool value) {
-  if (NativeWidget()) Box(NativeWidget())->setChecked(value);
+  fValue = value;
+  if (ExistingView()) ExistingView()->SetValue(value);
 }
 
 void CheckBox::Push() {
-  if (NativeWidget()) Box(NativeWidget())->click();
+  if (!TakesClicks()) return;
+  SetValue(!fValue);
+  ViewClicked();
+}
+
+void CheckBox::ViewClicked() {
+  if (Action) Action();
 }

@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QByteArray>
-#include <QImage>
 #include <cmath>
 #include <cstring>
 
@@ -161,18 +159,16 @@ std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile() const {
 PicturePtr FolderItem::OpenAsPicture() const {
   const int fd = OpenRegularFile(fPath, false);
   if (fd < 0) return nullptr;
-  QByteArray data;
+  std::string data;
   char chunk[65536];
   for (;;) {
     const ssize_t got = read(fd, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
-    data.append(chunk, got);
+    data.append(chunk, static_cast<size_t>(got));
   }
   close(fd);
-  QImage image;
-  if (!image.loadFromData(data) || image.isNull()) return nullptr;
-  return std::make_shared<Picture>(image);
+  return Picture::FromData(std::move(data));
 }
 
 // The shell form escapes with a backslash every byte that a POSIX shell would read as anything

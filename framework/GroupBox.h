@@ -7,6 +7,12 @@
 class GroupBox : public RectControl {
  public:
   GroupBox(Window* window, std::string name);
-  std::string Caption() const;
+  std::string Caption() const { return fCaption; }
   void SetCaption(const std::string& caption);
+
+ protected:
+  void ApplyToView() override;
+
+ private:
+  std::string fCaption;
 };

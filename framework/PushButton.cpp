@@ -1,33 +1,24 @@
 #include "framework/PushButton.h"
 
-#include <QPushButton>
-
 #include "framework/Window.h"
 
-namespace {
-QPushButton* Button(QWidget* widget) { return static_cast<QPushButton*>(widget); }
-}  // namespace
-
 PushButton::PushButton(Window* window, std::string name)
-    : RectControl(window, std::move(name), std::make_unique<QPushButton>()) {
-  // Return and Escape are the window's (default and cancel button), not the focused button's.
-  Button(NativeWidget())->setAutoDefault(false);
-  QObject::connect(Button(NativeWidget()), &QPushButton::clicked, NativeWidget(), [this] {
-    if (Action) Action();
-  });
-}
+    : RectControl(window, std::move(name), toolkit::ControlKind::PushButton) {}
 
-std::string PushButton::Caption() const {
-  return NativeWidget() ? Button(NativeWidget())->text().toStdString() : std::string();
+void PushButton::ApplyToView() {
+  RectControl::ApplyToView();
+  ExistingView()->SetText(fCaption);
+  ExistingView()->SetDefault(fDefault);
 }
 
 void PushButton::SetCaption(const std::string& caption) {
-  if (NativeWidget()) Button(NativeWidget())->setText(QString::fromStdString(caption));
+  fCaption = caption;
+  if (ExistingView()) ExistingView()->SetText(caption);
 }
 
 void PushButton::SetDefault(bool isDefault) {
   fDefault = isDefault;
-  if (NativeWidget()) Button(NativeWidget())->setDefault(isDefault);
+  if (ExistingView()) ExistingView()->SetDefault(isDefault);
   Window* window = GetWindow();
   if (!window) return;
   if (isDefault) {
@@ -48,7 +39,11 @@ void PushButton::SetCancel(bool isCancel) {
   }
 }
 
+// A disabled button, also one disabled through its group box, takes no click.
 void PushButton::Push() {
-  // click() does nothing for a disabled button, also one disabled through its parents.
-  if (NativeWidget()) Button(NativeWidget())->click();
+  if (TakesClicks()) ViewClicked();
+}
+
+void PushButton::ViewClicked() {
+  if (Action) Action();
 }

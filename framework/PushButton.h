@@ -10,7 +10,7 @@ class PushButton : public RectControl {
  public:
   PushButton(Window* window, std::string name);
 
-  std::string Caption() const;
+  std::string Caption() const { return fCaption; }
   void SetCaption(const std::string& caption);
   bool Default() const { return fDefault; }
   void SetDefault(bool isDefault);
@@ -20,7 +20,12 @@ class PushButton : public RectControl {
 
   std::function<void()> Action;
 
+ protected:
+  void ApplyToView() override;
+  void ViewClicked() override;
+
  private:
+  std::string fCaption;
   bool fDefault = false;
   bool fCancel = false;
 };

@@ -1,44 +1,41 @@
 #include "framework/RadioButton.h"
 
-#include <QRadioButton>
+#include "framework/Window.h"
 
-namespace {
-QRadioButton* Button(QWidget* widget) { return static_cast<QRadioButton*>(widget); }
-}  // namespace
-
-// Qt's auto-exclusivity groups the radio buttons of one parent widget, which is the rule here: the
-// window's content area, or a group box.
 RadioButton::RadioButton(Window* window, std::string name)
-    : RectControl(window, std::move(name), std::make_unique<QRadioButton>()) {
-  // clicked comes from the user (or Push), also on the selected button; never from SetValue.
-  QObject::connect(Button(NativeWidget()), &QRadioButton::clicked, NativeWidget(), [this] {
-    if (Action) Action();
-  });
-}
+    : RectControl(window, std::move(name), toolkit::ControlKind::RadioButton) {}
 
-std::string RadioButton::Caption() const {
-  return NativeWidget() ? Button(NativeWidget())->text().toStdString() : std::string();
+void RadioButton::ApplyToView() {
+  RectControl::ApplyToView();
+  ExistingView()->SetText(fCaption);
+  ExistingView()->SetValue(fValue);
 }
 
 void RadioButton::SetCaption(const std::string& caption) {
-  if (NativeWidget()) Button(NativeWidget())->setText(QString::fromStdString(caption));
+  fCaption = caption;
+  if (ExistingView()) ExistingView()->SetText(caption);
 }
 
-bool RadioButton::Value() const { return NativeWidget() && Button(NativeWidget())->isChecked(); }
-
 void RadioButton::SetValue(bool value) {
-  QRadioButton* button = NativeWidget() ? Button(NativeWidget()) : nullptr;
-  if (!button) return;
-  if (value) {
-    button->setChecked(true);
-    return;
+  if (value && GetWindow()) {
+    for (const auto& control : GetWindow()->Controls()) {
+      auto* other = dynamic_cast<RadioButton*>(control.get());
+      if (other && other != this && other->InitialParent() == InitialParent() && other->fValue) {
+        other->SetValue(false);
+      }
+    }
   }
-  // Qt refuses to clear the checked button of an exclusive group; the program may.
-  button->setAutoExclusive(false);
-  button->setChecked(false);
-  button->setAutoExclusive(true);
+  fValue = value;
+  // The view may clear even the selected button of its group: the program may.
+  if (ExistingView()) ExistingView()->SetValue(value);
 }
 
 void RadioButton::Push() {
-  if (NativeWidget()) Button(NativeWidget())->click();
+  if (!TakesClicks()) return;
+  SetValue(true);
+  ViewClicked();
+}
+
+void RadioButton::ViewClicked() {
+  if (Action) Action();
 }

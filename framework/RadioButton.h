@@ -10,11 +10,20 @@ class RadioButton : public RectControl {
  public:
   RadioButton(Window* window, std::string name);
 
-  std::string Caption() const;
+  std::string Caption() const { return fCaption; }
   void SetCaption(const std::string& caption);
-  bool Value() const;
+  bool Value() const { return fValue; }
   void SetValue(bool value);  // True clears the other buttons of the parent
   void Push();                // as a click: selects it and runs Action when enabled
 
   std::function<void()> Action;
+
+ protected:
+  void ApplyToView() override;
+  void ViewClicked() override;
+  void ViewValueChanged(bool value) override { fValue = value; }
+
+ private:
+  std::string fCaption;
+  bool fValue = false;
 };

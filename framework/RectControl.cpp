@@ -1,49 +1,49 @@
 #include "framework/RectControl.h"
 
-#include <QApplication>
-#include <QFont>
-#include <QWidget>
-
 #include "framework/Window.h"
 
-namespace {
+RectControl::RectControl(Window* window, std::string name, toolkit::ControlKind kind)
+    : fWindow(window), fName(std::move(name)), fKind(kind) {}
 
-// Lives as a child of a control's widget: when the widget tree deletes the widget first (a group
-// box taking its children along), the control learns it and stops using it.
-class ControlLink : public QObject {
- public:
-  std::function<void()> gone;
-  ~ControlLink() override {
-    if (gone) gone();
-  }
-};
+// The view goes first, so that it calls no handler of a control half destroyed.
+RectControl::~RectControl() { fView.reset(); }
 
-}  // namespace
-
-RectControl::RectControl(Window* window, std::string name, std::unique_ptr<QWidget> widget)
-    : fWindow(window), fName(std::move(name)), fWidget(widget.release()) {
-  fFocusPolicy = fWidget->focusPolicy();
-  auto* link = new ControlLink();
-  link->setParent(fWidget);
-  link->gone = [this] {
-    fWidget = nullptr;
-    fLink = nullptr;
-  };
-  fLink = link;
-  if (fWindow && fWindow->ContentWidget()) {
-    fWidget->setParent(fWindow->ContentWidget());
-    // In a window not shown yet the widget is shown with it. Showing it now, before it has its
-    // bounds, would first size it to its content: a text measured, and the font database loaded,
-    // for a window that may stay hidden.
-    if (!fVisible || fWindow->ContentWidget()->isVisible()) fWidget->setVisible(fVisible);
-  }
+void RectControl::MakeView(toolkit::WindowView& windowView) {
+  if (!fView) fView = windowView.CreateControl(fKind, *this);
 }
 
-RectControl::~RectControl() {
-  if (!fWidget) return;
-  static_cast<ControlLink*>(fLink)->gone = nullptr;
-  delete fWidget;
+void RectControl::ApplyParent() {
+  if (fView) fView->SetParent(fParent ? fParent->fView.get() : nullptr);
 }
+
+void RectControl::ApplyToView() {
+  // Bounds before visibility: a view shown before it has its bounds would first be sized to its
+  // content.
+  Place();
+  ApplyStyle();
+  fView->SetEnabled(fEnabled);
+  fView->SetTabStop(fTabStop);
+  if (!fHelpTag.empty()) fView->SetHelpTag(fHelpTag);
+  fView->SetVisible(fVisible);
+}
+
+QWidget* RectControl::NativeWidget() const {
+  auto* self = const_cast<RectControl*>(this);
+  if (!fView && fWindow) fWindow->View();
+  if (!fView) {
+    // Not (yet) added to its window, or without one.
+    if (toolkit::WindowView* windowView = fWindow ? fWindow->ExistingView() : nullptr) {
+      self->MakeView(*windowView);
+      self->ApplyParent();
+    } else {
+      self->fView = toolkit::Toolkit::Current().CreateControl(fKind, *self);
+    }
+    self->ApplyToView();
+  }
+  return static_cast<QWidget*>(fView->NativeHandle());
+}
+
+bool RectControl::TakesClicks() const { return fEnabled && (!fParent || fParent->TakesClicks()); }
 
 void RectControl::SetBounds(int left, int top, int width, int height) {
   fLeft = left;
@@ -51,7 +51,7 @@ void RectControl::SetBounds(int left, int top, int width, int height) {
   fWidth = width;
   fHeight = height;
   Place();
-  // The children's places are relative to this control's widget.
+  // The children's places are relative to this control's view.
   if (!fWindow) return;
   for (const auto& control : fWindow->Controls()) {
     if (control->fParent == this) control->Place();
@@ -59,13 +59,13 @@ void RectControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void RectControl::Place() {
-  if (!fWidget) return;
+  if (!fView) return;
   int left = fLeft, top = fTop;
   if (fParent) {
     left -= fParent->fLeft;
     top -= fParent->fTop;
   }
-  fWidget->setGeometry(left, top, fWidth, fHeight);
+  fView->SetGeometry(left, top, fWidth, fHeight);
 }
 
 void RectControl::SetLocks(bool left, bool top, bool right, bool bottom) {
@@ -75,81 +75,59 @@ void RectControl::SetLocks(bool left, bool top, bool right, bool bottom) {
   fLockBottom = bottom;
 }
 
-bool RectControl::Enabled() const {
-  // Qt's isEnabled() also reflects the parents; the control's own setting is the forced flag.
-  return fWidget && !fWidget->testAttribute(Qt::WA_ForceDisabled);
-}
-
 void RectControl::SetEnabled(bool enabled) {
-  if (fWidget) fWidget->setEnabled(enabled);
+  fEnabled = enabled;
+  if (fView) fView->SetEnabled(enabled);
 }
 
 void RectControl::SetVisible(bool visible) {
   fVisible = visible;
-  // A widget without a parent would become a window of its own.
-  if (fWidget && fWidget->parentWidget()) fWidget->setVisible(visible);
+  if (fView) fView->SetVisible(visible);
 }
 
 void RectControl::SetTabStop(bool tabStop) {
   fTabStop = tabStop;
-  if (!fWidget) return;
-  auto policy = static_cast<Qt::FocusPolicy>(tabStop ? fFocusPolicy : (fFocusPolicy & ~Qt::TabFocus));
-  fWidget->setFocusPolicy(policy);
+  if (fView) fView->SetTabStop(tabStop);
 }
 
 void RectControl::SetHelpTag(const std::string& helpTag) {
-  if (fWidget) fWidget->setToolTip(QString::fromStdString(helpTag));
+  fHelpTag = helpTag;
+  if (fView) fView->SetHelpTag(helpTag);
+}
+
+void RectControl::ApplyStyle() {
+  if (fView && !fStyle.IsDefault()) fView->SetTextStyle(fStyle);
 }
 
 void RectControl::SetTextFont(const std::string& font) {
-  if (!fWidget) return;
-  QFont f = fWidget->font();
-  f.setFamily(font == "System" || font.empty() ? QApplication::font().family()
-                                               : QString::fromStdString(font));
-  fWidget->setFont(f);
+  fStyle.family = font;
+  ApplyStyle();
 }
 
 void RectControl::SetTextSize(int size) {
-  if (!fWidget) return;
-  QFont f = fWidget->font();
-  if (size > 0) {
-    // Design sizes are in points of 1/72 inch on a 72 dpi screen, like the bounds: one point is one
-    // pixel, so a size-10 text fits the 14-pixel label it was laid out for.
-    f.setPixelSize(size);
-  } else {
-    f.setPointSizeF(QApplication::font().pointSizeF());
-  }
-  fWidget->setFont(f);
+  fStyle.size = size;
+  ApplyStyle();
 }
 
 void RectControl::SetBold(bool bold) {
-  if (!fWidget) return;
-  QFont f = fWidget->font();
-  f.setBold(bold);
-  fWidget->setFont(f);
+  fStyle.bold = bold;
+  ApplyStyle();
 }
 
 void RectControl::SetItalic(bool italic) {
-  if (!fWidget) return;
-  QFont f = fWidget->font();
-  f.setItalic(italic);
-  fWidget->setFont(f);
+  fStyle.italic = italic;
+  ApplyStyle();
 }
 
 void RectControl::SetUnderline(bool underline) {
-  if (!fWidget) return;
-  QFont f = fWidget->font();
-  f.setUnderline(underline);
-  fWidget->setFont(f);
+  fStyle.underline = underline;
+  ApplyStyle();
 }
 
 void RectControl::SetInitialParent(RectControl* parent) {
   fParent = parent;
-  if (!fWidget) return;
-  QWidget* parentWidget = parent && parent->fWidget ? parent->fWidget
-                          : fWindow                 ? fWindow->ContentWidget()
-                                                    : nullptr;
-  if (parentWidget && fWidget->parentWidget() != parentWidget) fWidget->setParent(parentWidget);
+  if (!fView) return;
+  ApplyParent();
   Place();
-  if (fWidget->parentWidget()) fWidget->setVisible(fVisible);
+  fView->SetVisible(fVisible);
 }

@@ -2,19 +2,22 @@
 // RectControl: the base of the window controls. Bounds are in the window's content coordinates,
 // also for a control whose parent is a group box. Locks are design values; the windows that use
 // them cannot be resized.
+//
+// A control is a model like its window: it keeps its properties, and its view exists only once
+// the window's view does (see Window).
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "framework/Color.h"
+#include "framework/Toolkit.h"
 
-class QObject;
 class QWidget;
 class Window;
 
-class RectControl {
+class RectControl : protected toolkit::ControlClient {
  public:
-  RectControl(Window* window, std::string name, std::unique_ptr<QWidget> widget);
+  RectControl(Window* window, std::string name, toolkit::ControlKind kind);
   virtual ~RectControl();
   RectControl(const RectControl&) = delete;
   RectControl& operator=(const RectControl&) = delete;
@@ -33,7 +36,7 @@ class RectControl {
   bool LockRight() const { return fLockRight; }
   bool LockBottom() const { return fLockBottom; }
 
-  bool Enabled() const;  // its own setting
+  bool Enabled() const { return fEnabled; }  // its own setting
   void SetEnabled(bool enabled);
   bool Visible() const { return fVisible; }
   void SetVisible(bool visible);
@@ -41,6 +44,7 @@ class RectControl {
   void SetTabIndex(int tabIndex) { fTabIndex = tabIndex; }
   bool TabStop() const { return fTabStop; }
   void SetTabStop(bool tabStop);
+  const std::string& HelpTag() const { return fHelpTag; }
   void SetHelpTag(const std::string& helpTag);
   void SetAutoDeactivate(bool autoDeactivate) { fAutoDeactivate = autoDeactivate; }
 
@@ -51,24 +55,39 @@ class RectControl {
   void SetBold(bool bold);
   void SetItalic(bool italic);
   void SetUnderline(bool underline);
+  const toolkit::TextStyle& TextStyle() const { return fStyle; }
 
   // Makes parent (a group box) this control's parent; the bounds stay in window coordinates.
   void SetInitialParent(RectControl* parent);
   RectControl* InitialParent() const { return fParent; }
 
-  QWidget* NativeWidget() const { return fWidget; }
+  // The toolkit's widget, made now with the window's view if there is none yet; none once the
+  // toolkit deleted it.
+  QWidget* NativeWidget() const;
+
+ protected:
+  // Enabled, and not inside a disabled group box: a click on it counts.
+  bool TakesClicks() const;
+  toolkit::ControlView* ExistingView() const { return fView.get(); }
+  // Gives the view the control's own properties; each kind adds its own after the common ones.
+  virtual void ApplyToView();
 
  private:
+  friend class Window;
+  void MakeView(toolkit::WindowView& windowView);
+  void ApplyParent();
   void Place();
+  void ApplyStyle();
 
   Window* fWindow;
   std::string fName;
-  QWidget* fWidget;  // owned by the window's widget tree; none once that tree has deleted it
-  QObject* fLink = nullptr;  // a child of fWidget that tells this control when the widget goes
-  int fFocusPolicy = 0;      // the widget's own focus policy, for TabStop
+  toolkit::ControlKind fKind;
+  std::unique_ptr<toolkit::ControlView> fView;
   RectControl* fParent = nullptr;
   int fLeft = 0, fTop = 0, fWidth = 0, fHeight = 0;
   bool fLockLeft = false, fLockTop = false, fLockRight = false, fLockBottom = false;
-  bool fVisible = true, fTabStop = true, fAutoDeactivate = true;
+  bool fEnabled = true, fVisible = true, fTabStop = true, fAutoDeactivate = true;
   int fTabIndex = 0;
+  std::string fHelpTag;
+  toolkit::TextStyle fStyle;
 };

@@ -183,9 +183,6 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
     if (!listening && DocumentHandover::SendToRunningInstance(documents)) return 0;
   }
   if (!listening) state.handover.reset();
-  // The windows still make their widgets when they are built.
-  WindowSystem::Load();
-
   const int exitCode = RunLoop(startup, documents);
   state.handover.reset();
   return exitCode;

@@ -10,7 +10,6 @@
 class StaticText : public RectControl {
  public:
   StaticText(Window* window, std::string name);
-  ~StaticText() override;
 
   std::string Text() const { return fText; }
   void SetText(const std::string& text);
@@ -18,6 +17,7 @@ class StaticText : public RectControl {
   void SetTextColor(Color color);
   bool Multiline() const { return fMultiline; }
   void SetMultiline(bool multiline);
+  int TextAlign() const { return fTextAlign; }
   void SetTextAlign(int align);  // 0 left, 1 centre, 2 right
 
   std::function<bool(int x, int y)> MouseDown;
@@ -25,9 +25,23 @@ class StaticText : public RectControl {
   std::function<void()> MouseEnter;
   std::function<void()> MouseExit;
 
+ protected:
+  void ApplyToView() override;
+  bool WantsMouseDown() const override { return static_cast<bool>(MouseDown); }
+  bool ViewMouseDown(int x, int y) override { return MouseDown && MouseDown(x, y); }
+  void ViewMouseUp(int x, int y) override {
+    if (MouseUp) MouseUp(x, y);
+  }
+  void ViewMouseEnter() override {
+    if (MouseEnter) MouseEnter();
+  }
+  void ViewMouseExit() override {
+    if (MouseExit) MouseExit();
+  }
+
  private:
-  void Render();
   std::string fText;
   Color fTextColor = RGB(0, 0, 0);
   bool fMultiline = false;
+  int fTextAlign = 0;
 };

@@ -1,19 +1,13 @@
 #include "framework/Window.h"
 
-#include <QEventLoop>
-#include <QLayout>
-#include <QMenuBar>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <map>
 #include <utility>
 
-#include "framework/MenuBarView.h"
-#include "framework/MenuItem.h"
+#include "framework/EventLoop.h"
 #include "framework/PushButton.h"
 #include "framework/RectControl.h"
 #include "framework/Runtime.h"
-#include "framework/WindowWidget.h"
 
 namespace {
 
@@ -31,44 +25,14 @@ void Unregister(Window* window) {
 
 }  // namespace
 
-// Deletes a closed window when the event loop that was running at the time of the deletion's
-// scheduling gets control back (QObject::deleteLater): by then no handler of the window, and no
-// caller of its modal run, is still on the stack.
-class WindowReaper : public QObject {
- public:
-  explicit WindowReaper(Window* window) : fWindow(window) {}
-  ~WindowReaper() override {
-    if (Window* window = std::exchange(fWindow, nullptr)) {
-      window->fReaper = nullptr;
-      delete window;
-    }
-  }
-  void Forget() { fWindow = nullptr; }
-
- private:
-  Window* fWindow;
-};
-
-Window::Window(std::string className)
-    : fClassName(std::move(className)), fWidget(std::make_unique<WindowWidget>(this)) {
-  auto* layout = new QVBoxLayout(fWidget.get());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  fContent = new QWidget();
-  layout->addWidget(fContent);
-  fContent->installEventFilter(fWidget.get());
-  ApplyFlags();
-  ApplySizeLimits();
-}
+Window::Window(std::string className) : fClassName(std::move(className)) {}
 
 Window::~Window() {
-  if (fReaper) static_cast<WindowReaper*>(fReaper)->Forget();
+  EventLoop::Cancel(fDeletion);
   Unregister(this);
-  fWidget->Detach();
-  fWidget->hide();
-  // Children before the group boxes they sit in.
+  // Children before the group boxes they sit in, and all of them before the window's view.
   while (!fControls.empty()) fControls.pop_back();
-  fWidget.reset();
+  fView.reset();
 }
 
 void Window::Constructor() {
@@ -83,139 +47,100 @@ Window* GetImplicitWindow(const std::string& className) {
   return it == registry.end() ? nullptr : it->second;
 }
 
-std::string Window::Title() const { return fWidget->windowTitle().toStdString(); }
+toolkit::WindowView& Window::View() {
+  if (fView) return *fView;
+  fView = toolkit::Toolkit::Current().CreateWindow(*this);
+  fView->SetFlags(fFlags);
+  fView->SetTitle(fTitle);
+  fView->SetMenuBar(fMenuBar);
+  ApplySize();
+  // All controls first, then their parents: a group box may come after a control placed in it.
+  for (const auto& control : fControls) control->MakeView(*fView);
+  for (const auto& control : fControls) control->ApplyParent();
+  for (const auto& control : fControls) control->ApplyToView();
+  return *fView;
+}
 
-void Window::SetTitle(const std::string& title) { fWidget->setWindowTitle(QString::fromStdString(title)); }
-
-int Window::Width() const { return fWidth; }
-int Window::Height() const { return fHeight; }
+void Window::SetTitle(const std::string& title) {
+  fTitle = title;
+  if (fView) fView->SetTitle(title);
+}
 
 void Window::SetWidth(int width) {
   fWidth = width;
-  ApplySizeLimits();
+  ApplySize();
 }
 
 void Window::SetHeight(int height) {
   fHeight = height;
-  ApplySizeLimits();
+  ApplySize();
 }
 
 void Window::SetMinWidth(int width) {
   fMinWidth = width;
-  ApplySizeLimits();
+  ApplySize();
 }
 
 void Window::SetMinHeight(int height) {
   fMinHeight = height;
-  ApplySizeLimits();
+  ApplySize();
 }
 
 void Window::SetMaxWidth(int width) {
   fMaxWidth = width;
-  ApplySizeLimits();
+  ApplySize();
 }
 
 void Window::SetMaxHeight(int height) {
   fMaxHeight = height;
-  ApplySizeLimits();
+  ApplySize();
 }
 
 void Window::SetResizeable(bool resizeable) {
-  fResizeable = resizeable;
-  ApplyFlags();
-  ApplySizeLimits();
+  fFlags.resizeable = resizeable;
+  if (fView) fView->SetFlags(fFlags);
+  ApplySize();
 }
 
 void Window::SetCloseButton(bool closeButton) {
-  fCloseButton = closeButton;
-  ApplyFlags();
+  fFlags.closeButton = closeButton;
+  if (fView) fView->SetFlags(fFlags);
 }
 
 void Window::SetMinimizeButton(bool minimizeButton) {
-  fMinimizeButton = minimizeButton;
-  ApplyFlags();
+  fFlags.minimizeButton = minimizeButton;
+  if (fView) fView->SetFlags(fFlags);
 }
 
 void Window::SetMaximizeButton(bool maximizeButton) {
-  fMaximizeButton = maximizeButton;
-  ApplyFlags();
+  fFlags.maximizeButton = maximizeButton;
+  if (fView) fView->SetFlags(fFlags);
 }
 
-void Window::ApplyFlags() {
-  Qt::WindowFlags flags =
-      Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
-  if (fCloseButton) flags |= Qt::WindowCloseButtonHint;
-  if (fMinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
-  if (fMaximizeButton && fResizeable) flags |= Qt::WindowMaximizeButtonHint;
-  if (flags == fWidget->windowFlags()) return;
-  // Qt hides a window whose flags change; that hiding must not end a modal run.
-  const bool visible = fWidget->isVisible();
-  fQuietHide = true;
-  fWidget->setWindowFlags(flags);
-  if (visible) fWidget->show();
-  fQuietHide = false;
-}
-
-void Window::ApplySizeLimits() {
-  QLayout* layout = fWidget->layout();
-  if (!fResizeable) {
-    // The content area is fixed; the window around it takes the menu bar's height on top.
-    fContent->setFixedSize(fWidth, fHeight);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    return;
+void Window::ApplySize() {
+  if (fFlags.resizeable) {
+    fWidth = std::clamp(fWidth, fMinWidth, std::max(fMinWidth, fMaxWidth));
+    fHeight = std::clamp(fHeight, fMinHeight, std::max(fMinHeight, fMaxHeight));
   }
-  layout->setSizeConstraint(QLayout::SetDefaultConstraint);
-  fWidget->setMinimumSize(0, 0);
-  fWidget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  fContent->setMinimumSize(fMinWidth, fMinHeight);
-  fContent->setMaximumSize(std::min(fMaxWidth, QWIDGETSIZE_MAX), std::min(fMaxHeight, QWIDGETSIZE_MAX));
-  fWidth = std::clamp(fWidth, fMinWidth, std::max(fMinWidth, fMaxWidth));
-  fHeight = std::clamp(fHeight, fMinHeight, std::max(fMinHeight, fMaxHeight));
-  // Before the first showing there is no menu bar view yet: its height is added then.
-  int menuHeight = 0;
-  if (fMenuBarView) {
-    menuHeight = fMenuBarView->heightForWidth(fWidth);
-    if (menuHeight <= 0) menuHeight = fMenuBarView->sizeHint().height();
+  if (fView) {
+    fView->SetSize({fWidth, fHeight, fMinWidth, fMinHeight, fMaxWidth, fMaxHeight}, fFlags.resizeable);
   }
-  fWidget->resize(fWidth, fHeight + menuHeight);
 }
 
-void Window::HandleContentResized(int width, int height) {
+void Window::ViewContentResized(int width, int height) {
   // Only the user resizes a resizeable window; layout passes of a hidden one are not sizes.
-  if (!fResizeable || !fWidget->isVisible()) return;
+  if (!fFlags.resizeable || !fVisible) return;
   fWidth = width;
   fHeight = height;
 }
 
 void Window::SetMenuBar(MenuBar* menuBar) {
   fMenuBar = menuBar;
-  QLayout* layout = fWidget->layout();
-  if (fMenuBarView) {
-    layout->setMenuBar(nullptr);
-    delete fMenuBarView;
-    fMenuBarView = nullptr;
+  if (fView) {
+    fView->SetMenuBar(menuBar);
+    ApplySize();
   }
-  if (menuBar && fPrepared) {
-    fMenuBarView = MenuBarView::Build(menuBar, fWidget.get());
-    layout->setMenuBar(fMenuBarView);
-  }
-  ApplySizeLimits();
 }
-
-// What only a shown window needs is made at its first showing: the menu bar view loads the
-// style's icons, and measuring it loads the font database, which costs milliseconds that a window
-// that stays hidden (the configuration window of a run with documents) should not pay at start-up.
-void Window::PrepareToShow() {
-  if (fPrepared) return;
-  fPrepared = true;
-  if (fMenuBar) {
-    fMenuBarView = MenuBarView::Build(fMenuBar, fWidget.get());
-    fWidget->layout()->setMenuBar(fMenuBarView);
-  }
-  ApplySizeLimits();
-}
-
-bool Window::Visible() const { return fWidget->isVisible(); }
 
 void Window::SetVisible(bool visible) {
   if (visible) {
@@ -227,47 +152,46 @@ void Window::SetVisible(bool visible) {
 
 void Window::Show() {
   if (fClosed) return;
+  toolkit::WindowView& view = View();
   ApplyTabOrder();
-  fWidget->show();
-  fWidget->raise();
-  fWidget->activateWindow();
+  fVisible = true;
+  view.Show();
 }
 
 void Window::Hide() {
-  fWidget->hide();
+  fVisible = false;
+  if (fView) fView->Hide();
   EndModalRuns();
 }
 
-void Window::HandleHidden() {
-  if (!fQuietHide) EndModalRuns();
+void Window::ViewAboutToShow() { fVisible = true; }
+
+void Window::ViewHidden() {
+  fVisible = false;
+  EndModalRuns();
 }
 
 void Window::EndModalRuns() {
   // Every run of this window ends; an outer one returns once the inner ones have.
-  for (QEventLoop* loop : fModalLoops) loop->exit();
+  for (EventLoop::NestedLoop* loop : fModalLoops) loop->Exit();
 }
 
 void Window::ShowModal() {
   if (fClosed || Runtime::IsQuitting()) return;
-  if (fWidget->windowModality() != Qt::ApplicationModal) {
-    // Qt takes a new modality only from a hidden window.
-    fQuietHide = true;
-    fWidget->hide();
-    fWidget->setWindowModality(Qt::ApplicationModal);
-    fQuietHide = false;
-  }
+  toolkit::WindowView& view = View();
+  if (!view.IsModal()) view.SetModal(true);
   Show();
 
-  QEventLoop loop;
+  EventLoop::NestedLoop loop;
   fModalLoops.push_back(&loop);
   ++fModalDepth;
   // The loop may also be ended from outside (the application quitting ends every loop).
-  while (fWidget->isVisible() && !fClosed && !Runtime::IsQuitting()) loop.exec();
+  while (fVisible && !fClosed && !Runtime::IsQuitting()) loop.Run();
   --fModalDepth;
   fModalLoops.pop_back();
 
   if (fModalDepth == 0) {
-    if (!fWidget->isVisible()) fWidget->setWindowModality(Qt::NonModal);
+    if (!fVisible && fView) fView->SetModal(false);
     if (fClosed) ScheduleDeletion();
   }
 }
@@ -282,22 +206,23 @@ void Window::Close() {
 }
 
 void Window::ScheduleDeletion() {
-  if (fReaper) return;
-  auto* reaper = new WindowReaper(this);
-  fReaper = reaper;
-  reaper->deleteLater();
+  if (fDeletion) return;
+  fDeletion = EventLoop::Defer([this] {
+    fDeletion = nullptr;
+    delete this;
+  });
 }
 
-void Window::HandleCloseBox() {
-  if (fCloseButton) Close();
+void Window::ViewCloseBox() {
+  if (fFlags.closeButton) Close();
 }
 
-bool Window::HandleKey(int key) {
-  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && fDefaultButton) {
+bool Window::ViewKey(toolkit::Key key) {
+  if ((key == toolkit::Key::Return || key == toolkit::Key::Enter) && fDefaultButton) {
     fDefaultButton->Push();
     return true;
   }
-  if (key == Qt::Key_Escape && fCancelButton) {
+  if (key == toolkit::Key::Escape && fCancelButton) {
     fCancelButton->Push();
     return true;
   }
@@ -305,7 +230,17 @@ bool Window::HandleKey(int key) {
 }
 
 void Window::AdoptControl(std::unique_ptr<RectControl> control) {
-  if (control) fControls.push_back(std::move(control));
+  if (!control) return;
+  fControls.push_back(std::move(control));
+  if (!fView) return;
+  RectControl& added = *fControls.back();
+  added.MakeView(*fView);
+  added.ApplyParent();
+  added.ApplyToView();
+  // Controls placed in it before it was added move into it now.
+  for (const auto& control : fControls) {
+    if (control->InitialParent() == &added) control->SetInitialParent(&added);
+  }
 }
 
 RectControl* Window::Control(const std::string& name) const {
@@ -319,23 +254,31 @@ void Window::ApplyTabOrder() {
   // Tab order follows TabIndex; a control inside a group box counts within it, at the box's place.
   struct Entry {
     int outer, inner;
-    QWidget* widget;
+    toolkit::ControlView* view;
   };
   std::vector<Entry> entries;
   for (const auto& control : fControls) {
-    QWidget* widget = control->NativeWidget();
-    if (!widget || !(widget->focusPolicy() & Qt::TabFocus)) continue;
+    toolkit::ControlView* view = control->ExistingView();
+    if (!view) continue;
     if (RectControl* parent = control->InitialParent()) {
-      entries.push_back({parent->TabIndex(), control->TabIndex(), widget});
+      entries.push_back({parent->TabIndex(), control->TabIndex(), view});
     } else {
-      entries.push_back({control->TabIndex(), -1, widget});
+      entries.push_back({control->TabIndex(), -1, view});
     }
   }
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     return a.outer != b.outer ? a.outer < b.outer : a.inner < b.inner;
   });
-  for (size_t i = 1; i < entries.size(); ++i) QWidget::setTabOrder(entries[i - 1].widget, entries[i].widget);
+  std::vector<toolkit::ControlView*> order;
+  order.reserve(entries.size());
+  for (const Entry& entry : entries) order.push_back(entry.view);
+  fView->SetTabOrder(order);
 }
 
-QWidget* Window::ContentWidget() const { return fContent; }
-QWidget* Window::NativeWidget() const { return fWidget.get(); }
+QWidget* Window::ContentWidget() const {
+  return static_cast<QWidget*>(const_cast<Window*>(this)->View().ContentHandle());
+}
+
+QWidget* Window::NativeWidget() const {
+  return static_cast<QWidget*>(const_cast<Window*>(this)->View().NativeHandle());
+}

@@ -6,22 +6,27 @@
 // Each window class has at most one implicit instance, found by class name; the close box closes
 // the window, which then is no longer the implicit instance and is deleted once control is back in
 // the event loop.
+//
+// The window is a model: it keeps all its properties, and its on-screen view (from the toolkit) is
+// made only when the window is first shown, or when its native widget is asked for. A window that
+// stays hidden never loads the toolkit.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/Color.h"
+#include "framework/Toolkit.h"
 
 class MenuBar;
 class RectControl;
 class PushButton;
-class QEventLoop;
-class QMenuBar;
-class QObject;
 class QWidget;
-class WindowWidget;
+namespace EventLoop {
+class DeferredCall;
+class NestedLoop;
+}  // namespace EventLoop
 
-class Window {
+class Window : protected toolkit::WindowClient {
  public:
   explicit Window(std::string className);
   virtual ~Window();
@@ -33,10 +38,10 @@ class Window {
 
   const std::string& ClassName() const { return fClassName; }
 
-  std::string Title() const;
+  std::string Title() const { return fTitle; }
   void SetTitle(const std::string& title);
-  int Width() const;
-  int Height() const;
+  int Width() const { return fWidth; }
+  int Height() const { return fHeight; }
   void SetWidth(int width);
   void SetHeight(int height);
   void SetMinWidth(int width);
@@ -46,13 +51,13 @@ class Window {
   void SetFrame(int frame) { fFrame = frame; }
   int Frame() const { return fFrame; }
   void SetResizeable(bool resizeable);
-  bool Resizeable() const { return fResizeable; }
+  bool Resizeable() const { return fFlags.resizeable; }
   void SetCloseButton(bool closeButton);
-  bool CloseButton() const { return fCloseButton; }
+  bool CloseButton() const { return fFlags.closeButton; }
   void SetMinimizeButton(bool minimizeButton);
-  bool MinimizeButton() const { return fMinimizeButton; }
+  bool MinimizeButton() const { return fFlags.minimizeButton; }
   void SetMaximizeButton(bool maximizeButton);
-  bool MaximizeButton() const { return fMaximizeButton; }
+  bool MaximizeButton() const { return fFlags.maximizeButton; }
   // Stored design values without behaviour on this platform.
   void SetMenuBarVisible(bool visible) { fMenuBarVisible = visible; }
   void SetFullScreen(bool fullScreen) { fFullScreen = fullScreen; }
@@ -66,7 +71,7 @@ class Window {
   MenuBar* GetMenuBar() const { return fMenuBar; }
   void SetMenuBar(MenuBar* menuBar);
 
-  bool Visible() const;
+  bool Visible() const { return fVisible; }
   void SetVisible(bool visible);
   void Show();
   void Hide();
@@ -76,8 +81,8 @@ class Window {
   void Close();
   bool IsClosed() const { return fClosed; }
 
-  // Adds a control under its name; the window owns it. The control's widget goes into the
-  // content area, or into the parent control set with SetInitialParent before.
+  // Adds a control under its name; the window owns it. The control's view goes into the
+  // content area, or into the parent control set with SetInitialParent.
   template <class C>
   C* AddControl(std::unique_ptr<C> control) {
     C* raw = control.get();
@@ -93,50 +98,54 @@ class Window {
   PushButton* DefaultButton() const { return fDefaultButton; }
   PushButton* CancelButton() const { return fCancelButton; }
 
+  // The toolkit's widgets, made now if the window has no view yet (tests and tools reach the
+  // real widgets through them).
   QWidget* ContentWidget() const;  // the content area
   QWidget* NativeWidget() const;   // the top-level widget
+  bool HasView() const { return fView != nullptr; }
 
  protected:
   virtual void Layout() {}
   virtual void CreateControls() {}
 
+  // What the view reports.
+  void ViewCloseBox() override;
+  bool ViewKey(toolkit::Key key) override;
+  void ViewAboutToShow() override;
+  void ViewHidden() override;
+  void ViewContentResized(int width, int height) override;
+
  private:
-  friend class WindowWidget;
-  friend class WindowReaper;
+  friend class RectControl;
   void AdoptControl(std::unique_ptr<RectControl> control);
-  void PrepareToShow();  // from the widget, before every showing
-  void ApplyFlags();
-  void ApplySizeLimits();
+  // The view, made from the model on first need; its controls' views with it.
+  toolkit::WindowView& View();
+  toolkit::WindowView* ExistingView() const { return fView.get(); }
+  void ApplySize();
   void ApplyTabOrder();
-  void HandleCloseBox();  // from the widget's close event
-  bool HandleKey(int key);
-  void HandleHidden();
-  void HandleContentResized(int width, int height);
   void EndModalRuns();
   void ScheduleDeletion();
 
   std::string fClassName;
-  std::unique_ptr<WindowWidget> fWidget;
-  QWidget* fContent = nullptr;
+  std::unique_ptr<toolkit::WindowView> fView;
+  std::string fTitle;
   MenuBar* fMenuBar = nullptr;
   std::vector<std::unique_ptr<RectControl>> fControls;
   PushButton* fDefaultButton = nullptr;
   PushButton* fCancelButton = nullptr;
   int fFrame = 0;
-  bool fResizeable = true, fCloseButton = true, fMinimizeButton = true, fMaximizeButton = true;
+  toolkit::WindowFlags fFlags;
   bool fMenuBarVisible = true, fFullScreen = false, fLiveResize = true, fComposite = false;
   bool fHasBackColor = false;
   Color fBackColor = RGB(255, 255, 255);
   int fPlacement = 0, fMacProcID = 0;
   int fMinWidth = 64, fMinHeight = 64, fMaxWidth = 32000, fMaxHeight = 32000;
   int fWidth = 300, fHeight = 300;
+  bool fVisible = false;
   int fModalDepth = 0;
-  std::vector<QEventLoop*> fModalLoops;  // innermost last
+  std::vector<EventLoop::NestedLoop*> fModalLoops;  // innermost last
   bool fClosed = false;
-  bool fQuietHide = false;  // hiding for new flags or modality, which ends no modal run
-  QMenuBar* fMenuBarView = nullptr;  // made when the window is first shown
-  bool fPrepared = false;             // PrepareToShow has run
-  QObject* fReaper = nullptr;  // set once the deletion after Close is scheduled
+  EventLoop::DeferredCall* fDeletion = nullptr;  // set once the deletion after Close is scheduled
 };
 
 // The implicit instance of a window class by its class name, or none.

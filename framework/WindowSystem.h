@@ -9,6 +9,9 @@
 #include "framework/FolderItem.h"
 
 class FileType;
+namespace toolkit {
+class Toolkit;
+}
 
 class WindowSystem {
  public:
@@ -28,6 +31,8 @@ class WindowSystem {
   // Shift and Alt as the toolkit knows them (where the display server tells only the toolkit).
   virtual bool ShiftKeyDown() = 0;
   virtual bool AltKeyDown() = 0;
+  // The views of windows and controls.
+  virtual toolkit::Toolkit& Views() = 0;
 
   // The toolkit when it has been made ready, else none; makes nothing ready.
   static WindowSystem* Loaded();

@@ -1,7 +1,10 @@
+#include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include "WindowFixture.h"
@@ -12,6 +15,7 @@
 #include "framework/Picture.h"
 #include "framework/PushButton.h"
 #include "framework/RadioButton.h"
+#include "framework/Separator.h"
 #include "framework/StaticText.h"
 
 namespace {
@@ -240,7 +244,11 @@ TEST_F(ControlsTest, CanvasDrawsItsBackdropWithWhiteTransparentOnRequest) {
   QImage image(2, 1, QImage::Format_RGB32);
   image.setPixel(0, 0, qRgb(255, 255, 255));
   image.setPixel(1, 0, qRgb(10, 20, 30));
-  auto picture = std::make_shared<Picture>(image);
+  QByteArray png;
+  QBuffer buffer(&png);
+  ASSERT_TRUE(image.save(&buffer, "PNG"));
+  PicturePtr picture = Picture::FromData(png.toStdString());
+  ASSERT_NE(picture, nullptr);
 
   auto render = [&] {
     QImage out(4, 1, QImage::Format_ARGB32);
@@ -262,6 +270,157 @@ TEST_F(ControlsTest, CanvasDrawsItsBackdropWithWhiteTransparentOnRequest) {
   QImage masked = render();
   EXPECT_EQ(masked.pixel(0, 0), qRgb(255, 0, 0));
   EXPECT_EQ(masked.pixel(1, 0), qRgb(10, 20, 30));
+}
+
+// The views are made from the models' state when first needed: a window configured while it has
+// no view must look exactly like one configured after its view was made.
+class LazyViewTest : public WindowFixture {
+ protected:
+  struct Parts {
+    StaticText* text;
+    PushButton* push;
+    BevelButton* bevel;
+    GroupBox* group;
+    RadioButton* radios[2];
+    CheckBox* check;
+    Canvas* canvas;
+    Separator* line;
+  };
+
+  static Parts Build(ProbeWindow* window) {
+    Parts p{};
+    p.text = window->Add<StaticText>("LblInfo", 10, 10, 200, 40);
+    p.push = window->Add<PushButton>("BtnOK", 200, 160, 80, 20);
+    p.bevel = window->Add<BevelButton>("BtnBrowse", 10, 60, 60, 16);
+    // A control placed in a group box added after it.
+    p.radios[0] = window->Add<RadioButton>("RbnA", 181, 100, 90, 20);
+    p.group = window->Add<GroupBox>("GrpDefault", 175, 80, 120, 67);
+    p.radios[1] = window->Add<RadioButton>("RbnB", 181, 122, 90, 20);
+    p.check = window->Add<CheckBox>("ChkIcon", 10, 90, 150, 20);
+    p.canvas = window->Add<Canvas>("CnvLogo", 10, 120, 2, 1);
+    p.line = window->Add<Separator>("Sep", 10, 150, 150, 4);
+    return p;
+  }
+
+  static void Configure(ProbeWindow* window, const Parts& p, const PicturePtr& picture) {
+    window->SetTitle("Probe Title");
+    p.text->SetText("Hold <Option>\rthen drop.");
+    p.text->SetMultiline(true);
+    p.text->SetTextColor(RGB(32, 16, 245));
+    p.text->SetTextAlign(2);
+    p.text->SetTextFont("System");
+    p.text->SetTextSize(10);
+    p.text->SetItalic(true);
+    p.text->SetHelpTag("a tag");
+    p.push->SetCaption("OK");
+    p.push->SetDefault(true);
+    p.push->SetBold(true);
+    p.push->SetTabStop(false);
+    p.bevel->SetCaption("Browse...");
+    p.bevel->SetEnabled(false);
+    for (RadioButton* radio : p.radios) radio->SetInitialParent(p.group);
+    p.radios[0]->SetCaption("InDesign");
+    p.radios[1]->SetCaption("InCopy");
+    p.radios[0]->SetValue(true);
+    p.radios[1]->SetValue(true);
+    p.group->SetCaption("Default");
+    p.group->SetBounds(170, 78, 130, 72);
+    p.group->SetEnabled(false);
+    p.check->SetCaption("Adjust icons");
+    p.check->SetValue(true);
+    p.check->SetUnderline(true);
+    p.canvas->SetBackdrop(picture);
+    p.line->SetVisible(false);
+  }
+
+  // What the user sees of the window, control by control.
+  static std::vector<std::string> Snapshot(ProbeWindow* window) {
+    std::vector<std::string> lines;
+    QWidget* content = window->ContentWidget();
+    lines.push_back(window->NativeWidget()->windowTitle().toStdString());
+    for (const auto& control : window->Controls()) {
+      QWidget* widget = control->NativeWidget();
+      const QPoint at = widget->mapTo(content, QPoint(0, 0));
+      std::string line = control->Name() + " at " + std::to_string(at.x()) + "," + std::to_string(at.y()) +
+                         " " + std::to_string(widget->width()) + "x" + std::to_string(widget->height()) +
+                         (widget->isHidden() ? " hidden" : "") + (widget->isEnabled() ? "" : " disabled") +
+                         " focus " + std::to_string(widget->focusPolicy()) + " font " +
+                         widget->font().toString().toStdString() + " tip " + widget->toolTip().toStdString() +
+                         " colour " + widget->palette().color(QPalette::WindowText).name().toStdString();
+      if (auto* label = qobject_cast<QLabel*>(widget)) {
+        line += " text " + label->text().toStdString() + " align " + std::to_string(label->alignment()) +
+                (label->wordWrap() ? " wrap" : "");
+      }
+      if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        line += " caption " + button->text().toStdString() + (button->isChecked() ? " checked" : "");
+      }
+      if (auto* button = qobject_cast<QPushButton*>(widget)) line += button->isDefault() ? " default" : "";
+      if (auto* group = qobject_cast<QGroupBox*>(widget)) line += " title " + group->title().toStdString();
+      lines.push_back(line);
+    }
+    QImage canvas(2, 1, QImage::Format_ARGB32);
+    canvas.fill(qRgb(255, 0, 0));
+    window->Control("CnvLogo")->NativeWidget()->render(&canvas, QPoint(), QRegion(), QWidget::DrawChildren);
+    lines.push_back("canvas " + QColor(canvas.pixel(0, 0)).name().toStdString() + " " +
+                    QColor(canvas.pixel(1, 0)).name().toStdString());
+    return lines;
+  }
+
+  static PicturePtr TwoPixels() {
+    QImage image(2, 1, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(255, 255, 255));
+    image.setPixel(1, 0, qRgb(10, 20, 30));
+    QByteArray png;
+    QBuffer buffer(&png);
+    image.save(&buffer, "PNG");
+    PicturePtr picture = Picture::FromData(png.toStdString());
+    picture->SetTransparent(1);
+    return picture;
+  }
+};
+
+TEST_F(LazyViewTest, SettersBeforeAndAfterTheViewExistsShowTheSame) {
+  const PicturePtr picture = TwoPixels();
+  ProbeWindow* before = MakeWindow("Probe.LazyBefore", 320, 200);
+  const Parts early = Build(before);
+  Configure(before, early, picture);
+  before->Hide();
+  // Built, configured and hidden, never shown: nothing of the toolkit was made for it.
+  EXPECT_FALSE(before->HasView());
+  EXPECT_EQ(early.text->Text(), "Hold <Option>\rthen drop.");
+  EXPECT_TRUE(early.radios[1]->Value());
+  EXPECT_FALSE(early.radios[0]->Value());
+  EXPECT_FALSE(early.bevel->Enabled());
+
+  ProbeWindow* after = MakeWindow("Probe.LazyAfter", 320, 200);
+  const Parts late = Build(after);
+  ASSERT_NE(after->NativeWidget(), nullptr);
+  EXPECT_TRUE(after->HasView());
+  Configure(after, late, picture);
+
+  const std::vector<std::string> shown = Snapshot(before), expected = Snapshot(after);
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(shown.back(), "canvas #ff0000 #0a141e");  // white drawn transparent
+  // The group box's children follow it into the view, and it disables them.
+  EXPECT_EQ(early.radios[0]->NativeWidget()->parentWidget(), early.group->NativeWidget());
+  EXPECT_FALSE(early.radios[0]->NativeWidget()->isEnabled());
+  early.radios[0]->Push();
+  EXPECT_TRUE(early.radios[1]->Value());
+}
+
+// Clicks on the views reach the models, which answer every getter afterwards.
+TEST_F(LazyViewTest, UserChangesInTheViewUpdateTheModel) {
+  ProbeWindow* window = MakeWindow("Probe.LazyClicks", 320, 200);
+  const Parts p = Build(window);
+  p.radios[0]->SetValue(true);
+  window->Show();
+  QTest::mouseClick(p.radios[1]->NativeWidget(), Qt::LeftButton, {}, QPoint(8, 10));
+  EXPECT_FALSE(p.radios[0]->Value());
+  EXPECT_TRUE(p.radios[1]->Value());
+  QTest::mouseClick(p.check->NativeWidget(), Qt::LeftButton, {}, QPoint(8, 10));
+  EXPECT_TRUE(p.check->Value());
+  window->Hide();
+  EXPECT_FALSE(window->Visible());
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "WindowFixture.h"
 #include "framework/Application.h"
-#include "framework/MenuBarView.h"
+#include "framework/views/MenuBarView.h"
 #include "framework/MenuItem.h"
 #include "framework/Runtime.h"
 

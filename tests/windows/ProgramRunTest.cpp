@@ -292,6 +292,9 @@ TEST_F(ProgramRunTest, OneUsableApplicationIsTakenWithoutAWindowForTheWholeRun) 
   EXPECT_EQ(RunProgram({first, older}, watch), 0);
 
   EXPECT_FALSE(watch.ShownAt());
+  // The configuration window that start-up built and the drop road hid never needed its view.
+  ASSERT_NE(GetImplicitWindow("WndLauncher.WndLauncher"), nullptr);
+  EXPECT_FALSE(GetImplicitWindow("WndLauncher.WndLauncher")->HasView());
   EXPECT_EQ(App::Instance()->SelectedVersion(), 4);
   EXPECT_EQ(App::Instance()->UseInDesign(), 1);
   EXPECT_TRUE(WaitFor(IDCS4, first));

@@ -1,4 +1,4 @@
-#include "framework/MenuBarView.h"
+#include "framework/views/MenuBarView.h"
 
 #include <QAction>
 #include <QMenu>

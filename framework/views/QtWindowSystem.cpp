@@ -21,6 +21,7 @@
 #include "framework/FileType.h"
 #include "framework/Runtime.h"
 #include "framework/WindowSystem.h"
+#include "framework/views/QtToolkit.h"
 
 namespace {
 
@@ -185,7 +186,10 @@ class QtWindowSystem : public WindowSystem {
   bool ShiftKeyDown() override { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier); }
   bool AltKeyDown() override { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier); }
 
+  toolkit::Toolkit& Views() override { return fViews; }
+
  private:
+  QtToolkit fViews;
   bool fExited = false;  // Qt's loops were told to exit and no main loop of Qt's has taken it back
 };
 
