@@ -3,7 +3,7 @@
 //   launch_timer LOG 1 OUTPUT -- .../StartupPhases.app/Contents/MacOS/startup_phases DOCUMENT
 //
 // Runs what the program's main runs before the first document's launch request, in the same order
-// and with the same code (the framework's start, the hand-over socket, the program's start-up step
+// and with the same code (the hand-over probe, the hand-over socket, the program's start-up step
 // by step, Open, the document), and writes one line per step to standard output: the step, the
 // milliseconds since launch_timer spawned it (TESSARINE_BENCH_START_NS) and the milliseconds of the
 // step itself, tab-separated. It stops after the launch request instead of running the event loop:
@@ -61,9 +61,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> documents(argv + 1, argv + argc);
   if (DocumentHandover::SendToRunningInstance(documents)) return 1;
   Mark("no running instance found");
-
-  Runtime::Initialize(1, argv);
-  Mark("GUI application made");
 
   auto handover = std::make_unique<DocumentHandover>([](const std::vector<std::string>&) {});
   handover->Listen();
