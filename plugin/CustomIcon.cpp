@@ -56,6 +56,8 @@ int32_t AddCustomIconMBS(const FolderItem& file, const IconFamilyMBS& icon, bool
   return result;
 }
 
+bool CustomIconChangesFileMBS() { return false; }
+
 std::string CustomIconOf(const FolderItem& file) {
   GFile* target = g_file_new_for_path(file.NativePath().c_str());
   GFileInfo* info = g_file_query_info(target, kCustomIconAttribute, G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
