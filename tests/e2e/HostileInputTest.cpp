@@ -3,9 +3,11 @@
 // and preferences files that are garbage, huge, unreadable or not replaceable. Each case has one
 // outcome, and none may hang, crash or take memory without bound.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -50,8 +52,10 @@ enum class Made {
   Unreadable,
   SparseLessThan,
   SparseXmlDeclaration,
+  SparseStory,
 };
-enum class Outcome { Nothing, Rejected, CouldNotOpen };
+// Launched: with the InCopy CS4 application, the only one that such a document goes to.
+enum class Outcome { Nothing, Rejected, CouldNotOpen, Launched };
 
 struct DocumentRow {
   const char* name;
@@ -95,9 +99,11 @@ class HostileDocument : public ProgramFixture, public ::testing::WithParamInterf
       case Made::CharacterDevice: return "/dev/zero";
       case Made::Unreadable: return Document("document.indd", InDesignDocument(5), 0);
       // 4 GiB that begin with "<" and hold no line break: all but the first bytes are a hole,
-      // which reads as zeros.
+      // which reads as zeros. A first line of 4 GiB is read to its end, without a line end there.
       case Made::SparseLessThan: return Sparse("<");
       case Made::SparseXmlDeclaration: return Sparse(kXmlDeclaration);
+      // 4 GiB of zeros between the declaration and the second line, which is read all the same.
+      case Made::SparseStory: return Sparse(kXmlDeclaration + "\n", kInCopyCS4Line + "\n");
     }
     return at;
   }
@@ -108,9 +114,12 @@ class HostileDocument : public ProgramFixture, public ::testing::WithParamInterf
     return path;
   }
 
-  std::string Sparse(const std::string& head) {
+  std::string Sparse(const std::string& head, const std::string& tail = "") {
     const std::string path = Document("document.incx", head);
     EXPECT_EQ(truncate(path.c_str(), off_t(4) << 30), 0);
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+    EXPECT_EQ(write(fd, tail.data(), tail.size()), static_cast<ssize_t>(tail.size()));
+    close(fd);
     return path;
   }
 
@@ -125,7 +134,9 @@ class HostileDocument : public ProgramFixture, public ::testing::WithParamInterf
 TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
   const DocumentRow& row = GetParam();
   // Any version code above 0 would be launched, which shows as a record.
-  for (Slot slot : {IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3, ICCS4}) Configure(slot);
+  for (Slot slot : {IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3}) Configure(slot);
+  const std::string inCopyCS4Record = Path("InCopy CS4 record.bin");
+  prefs.paths[ICCS4] = WriteRecorder(Path("apps/InCopy CS4"), inCopyCS4Record);
   WritePreferences();
   const std::string document = Make(row.made);
   const int boxes = row.outcome == Outcome::CouldNotOpen ? 1 : 0;
@@ -153,7 +164,10 @@ TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
   if (row.outcome == Outcome::Rejected) lines = {kRejected};
   if (row.outcome == Outcome::CouldNotOpen) lines = {CouldNotOpen(document)};
   EXPECT_EQ(run->LogLines(), lines) << run->Output();
-  EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{}) << "nothing is launched";
+  const std::vector<Record> launched =
+      row.outcome == Outcome::Launched ? std::vector<Record>{{options.tag, document}} : std::vector<Record>{};
+  EXPECT_EQ(WaitForRecords(inCopyCS4Record, launched.size()), launched);
+  EXPECT_EQ(ReadRecords(RecordFile()), std::vector<Record>{}) << "nothing else is launched";
 
   std::cout << "[ measured ] " << row.name << ": " << Milliseconds(run->Elapsed()) << " ms, peak "
             << run->PeakResidentKiB() / 1024 << " MiB\n";
@@ -178,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DocumentRow{"CharacterDevice", Made::CharacterDevice, Outcome::CouldNotOpen},
                       DocumentRow{"Unreadable", Made::Unreadable, Outcome::CouldNotOpen},
                       DocumentRow{"SparseFourGiBLessThan", Made::SparseLessThan, Outcome::Nothing},
-                      DocumentRow{"SparseFourGiBXmlDeclaration", Made::SparseXmlDeclaration, Outcome::Nothing}),
+                      DocumentRow{"SparseFourGiBXmlDeclaration", Made::SparseXmlDeclaration, Outcome::Nothing},
+                      DocumentRow{"SparseFourGiBBeforeTheSecondLine", Made::SparseStory, Outcome::Launched}),
     [](const ::testing::TestParamInfo<DocumentRow>& info) { return std::string(info.param.name); });
 
 // ---- Names that a shell would read as code ----
