@@ -6,6 +6,10 @@
 // loops included. A batch is delivered whole, even when one of its documents quits the run: its
 // documents were given to this process, and no other will handle them.
 //
+// An exception that escapes the program's code is caught where the framework called that code
+// and handed to UnhandledException, which ends the run; the application's event delivery
+// (notify) catches for every event, timer, control, menu and queued call at once.
+//
 // Quit ends every running loop through QCoreApplication::exit, which in Qt 6 also makes loops
 // started afterwards return at once, until the main loop is back. Outside a run's main loop that
 // state would stick, so the next run, or ProcessEvents at the outermost level, clears it.
@@ -24,6 +28,7 @@
 #include "framework/Application.h"
 #include "framework/DocumentHandover.h"
 #include "framework/FolderItem.h"
+#include "framework/UnhandledException.h"
 
 namespace {
 
@@ -31,6 +36,7 @@ using Batch = std::vector<std::string>;
 
 struct RunState {
   bool quitting = false;
+  bool failed = false;              // an exception escaped the program: deliver nothing more
   int exitCode = 0;
   bool inRun = false;
   bool inMainLoop = false;
@@ -49,7 +55,10 @@ RunState& State() {
 void DeliverDocuments(const Batch& documents) {
   for (const std::string& path : documents) {
     Application* app = Application::Current();
-    if (app != nullptr) app->Event_OpenDocument(std::make_shared<FolderItem>(path));
+    if (State().failed) return;
+    if (app != nullptr) {
+      UnhandledException::Guard([&] { app->Event_OpenDocument(std::make_shared<FolderItem>(path)); });
+    }
   }
 }
 
@@ -66,7 +75,7 @@ void DeliverBatch(const Batch& documents) {
 void DeliverOpen(const Batch& documents) {
   RunState& state = State();
   state.opened = true;
-  if (Application* app = Application::Current()) app->Event_Open();
+  if (Application* app = Application::Current()) UnhandledException::Guard([app] { app->Event_Open(); });
   DeliverDocuments(documents);
   while (!state.waiting.empty()) {
     Batch next = std::move(state.waiting.front());
@@ -85,6 +94,20 @@ void ClearQtExit() {
   QApplication::exec();
 }
 
+// The application's event delivery, where every call into the program's code from an event starts.
+class GuardedApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (...) {
+      UnhandledException::Handle(std::current_exception());
+      return true;
+    }
+  }
+};
+
 void PrepareApplication() {
   QApplication::setApplicationName(QStringLiteral("Tessarine"));
   // Hiding the last window (a modal window's OK) must not end the run; only Quit does.
@@ -95,11 +118,12 @@ int RunLoop(const std::function<void()>& startup, const Batch& documents) {
   RunState& state = State();
   state.inRun = true;
   state.quitting = false;
+  state.failed = false;
   state.exitCode = 0;
   state.opened = false;
   state.waiting.clear();
   ClearQtExit();
-  if (startup) startup();
+  if (startup) UnhandledException::Guard(startup);
   if (!state.quitting) {
     const uint64_t generation = state.generation;
     QMetaObject::invokeMethod(
@@ -116,6 +140,7 @@ int RunLoop(const std::function<void()>& startup, const Batch& documents) {
   ++state.generation;
   state.inRun = false;
   state.quitting = false;
+  state.failed = false;
   state.opened = false;
   state.waiting.clear();
   ClearQtExit();  // a quit from a loop run during start-up, when the main loop never ran
@@ -159,7 +184,7 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
   // around at exit are destroyed while it exists.
   static int qtArgc = 1;
   static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("Tessarine"), nullptr};
-  new QApplication(qtArgc, qtArgv);
+  new GuardedApplication(qtArgc, qtArgv);
   PrepareApplication();
 
   RunState& state = State();
@@ -181,7 +206,7 @@ void Initialize(int argc, char** argv) {
   if (QApplication::instance() != nullptr) return;
   static int qtArgc = 0;
   qtArgc = argc;
-  new QApplication(qtArgc, argv);
+  new GuardedApplication(qtArgc, argv);
   PrepareApplication();
 }
 
@@ -207,6 +232,7 @@ void ProcessEvents(int milliseconds) {
   // Outside a run, a quit ends only what was running then; the next stretch of events starts afresh.
   if (!state.inRun && QThread::currentThread()->loopLevel() == 0) {
     state.quitting = false;
+    state.failed = false;
     ClearQtExit();
   }
   if (milliseconds <= 0) {
@@ -227,13 +253,20 @@ bool IsQuitting() { return State().quitting; }
 void RequestQuit(int exitCode) {
   RunState& state = State();
   state.quitting = true;
-  state.exitCode = exitCode;
+  if (!state.failed) state.exitCode = exitCode;
   // At once, not when the loops have ended: a later start must not be acknowledged any more.
   if (state.handover) state.handover->Close();
   if (QThread::currentThread()->loopLevel() > 0) {
     QCoreApplication::exit(exitCode);
     if (!state.inMainLoop) state.qtExitOutsideMain = true;
   }
+}
+
+void EndAfterFailure(int exitCode) {
+  RunState& state = State();
+  if (!state.failed) state.exitCode = exitCode;
+  state.failed = true;
+  RequestQuit(exitCode);
 }
 
 }  // namespace Runtime

@@ -24,5 +24,9 @@ void ProcessEvents(int milliseconds);
 bool IsQuitting();
 // Tells every modal loop to end (used by Application::Quit).
 void RequestQuit(int exitCode);
+// Ends the run after a failure that the program did not handle (UnhandledException): as a quit,
+// but nothing more is delivered to the program, and the run's exit code stays exitCode whatever
+// the program asks for afterwards.
+void EndAfterFailure(int exitCode);
 
 }  // namespace Runtime
