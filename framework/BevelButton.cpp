@@ -2,6 +2,8 @@
 
 #include <QToolButton>
 
+#include "framework/UnhandledException.h"
+
 namespace {
 
 QToolButton* Button(QWidget* widget) { return static_cast<QToolButton*>(widget); }
@@ -21,7 +23,7 @@ std::unique_ptr<QWidget> MakeButton() {
 BevelButton::BevelButton(Window* window, std::string name)
     : RectControl(window, std::move(name), MakeButton()) {
   QObject::connect(Button(NativeWidget()), &QToolButton::clicked, NativeWidget(), [this] {
-    if (Action) Action();
+    if (Action) UnhandledException::Guard(Action);
   });
 }
 

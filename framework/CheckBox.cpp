@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 
+#include "framework/UnhandledException.h"
+
 namespace {
 QCheckBox* Box(QWidget* widget) { return static_cast<QCheckBox*>(widget); }
 }  // namespace
@@ -10,7 +12,7 @@ CheckBox::CheckBox(Window* window, std::string name)
     : RectControl(window, std::move(name), std::make_unique<QCheckBox>()) {
   // clicked is the user's change (or Push); setChecked from SetValue does not emit it.
   QObject::connect(Box(NativeWidget()), &QCheckBox::clicked, NativeWidget(), [this] {
-    if (Action) Action();
+    if (Action) UnhandledException::Guard(Action);
   });
 }
 

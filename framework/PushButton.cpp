@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "framework/UnhandledException.h"
 #include "framework/Window.h"
 
 namespace {
@@ -13,7 +14,7 @@ PushButton::PushButton(Window* window, std::string name)
   // Return and Escape are the window's (default and cancel button), not the focused button's.
   Button(NativeWidget())->setAutoDefault(false);
   QObject::connect(Button(NativeWidget()), &QPushButton::clicked, NativeWidget(), [this] {
-    if (Action) Action();
+    if (Action) UnhandledException::Guard(Action);
   });
 }
 

@@ -2,6 +2,8 @@
 
 #include <QRadioButton>
 
+#include "framework/UnhandledException.h"
+
 namespace {
 QRadioButton* Button(QWidget* widget) { return static_cast<QRadioButton*>(widget); }
 }  // namespace
@@ -12,7 +14,7 @@ RadioButton::RadioButton(Window* window, std::string name)
     : RectControl(window, std::move(name), std::make_unique<QRadioButton>()) {
   // clicked comes from the user (or Push), also on the selected button; never from SetValue.
   QObject::connect(Button(NativeWidget()), &QRadioButton::clicked, NativeWidget(), [this] {
-    if (Action) Action();
+    if (Action) UnhandledException::Guard(Action);
   });
 }
 

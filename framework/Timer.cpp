@@ -3,13 +3,15 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "framework/UnhandledException.h"
+
 Timer::Timer() : fTimer(std::make_unique<QTimer>()) {
   fTimer->setTimerType(Qt::PreciseTimer);
   QObject::connect(fTimer.get(), &QTimer::timeout, fTimer.get(), [this] {
     // A single-shot timer is off once it has fired, so that its action may arm it again.
     if (fMode == 1) fMode = 0;
     // The action may delete this timer; nothing here touches it afterwards.
-    Event_Action();
+    UnhandledException::Guard([this] { Event_Action(); });
   });
 }
 
