@@ -186,7 +186,7 @@ struct Attempt {
 MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   const std::string address = SessionBus::UserAddress();
   if (address.empty()) return Reach::Unavailable;
-  switch (SessionBus::Check()) {
+  switch (SessionBus::Check(timeoutMilliseconds)) {
     case SessionBus::State::Answers:
       break;
     case SessionBus::State::Silent:
