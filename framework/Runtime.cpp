@@ -29,6 +29,7 @@
 #include "framework/DocumentHandover.h"
 #include "framework/FolderItem.h"
 #include "framework/UnhandledException.h"
+#include "framework/SessionBus.h"
 
 namespace {
 
@@ -177,7 +178,11 @@ namespace Runtime {
 int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
   const Batch documents = DocumentsFromArguments(argc, argv);
   // Before any GUI: a second start only passes its documents on.
-  if (DocumentHandover::SendToRunningInstance(documents)) return 0;
+  DocumentHandover::Outcome handedOver = DocumentHandover::HandToRunningInstance(documents);
+  if (handedOver == DocumentHandover::Outcome::Acknowledged) return 0;
+
+  // Before Qt, which would wait for good on a session bus that never answers.
+  SessionBus::KeepOffSilentBus();
 
   // Qt sees only the program's name: every argument is a document, even one that looks like a
   // Qt option. The application object lives until the process ends, so that windows still
@@ -192,8 +197,13 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
   bool listening = false;
   for (int attempt = 0; attempt < 5 && !listening; ++attempt) {
     listening = state.handover->Listen();
-    // Another start won the race: it takes the documents, unless it is quitting already.
-    if (!listening && DocumentHandover::SendToRunningInstance(documents)) return 0;
+    // An instance that did not answer (stopped, or stuck) is not asked again: this start then
+    // handles its documents itself, beside it. One that refused was quitting, and another start
+    // may have won the race to listen in its place: that one takes the documents, unless it is
+    // quitting already.
+    if (listening || handedOver == DocumentHandover::Outcome::Unanswered) break;
+    handedOver = DocumentHandover::HandToRunningInstance(documents);
+    if (handedOver == DocumentHandover::Outcome::Acknowledged) return 0;
   }
   if (!listening) state.handover.reset();
 

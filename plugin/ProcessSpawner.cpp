@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-extern char** environ;
+#include "framework/SessionBus.h"
 
 namespace {
 
@@ -66,12 +66,14 @@ bool ProcessSpawner::SpawnDetached(const std::vector<std::string>& argv, std::st
 
   SpawnSettings settings;
   int result = settings.Prepare();
+  // The user's own environment, even when this process keeps off a silent session bus.
+  SessionBus::LaunchEnvironment environment;
   pid_t child = -1;
   // glibc's posix_spawn shares our memory with the new process until it has called exec (no copy
   // of this process is made), and reports a failed exec (ENOENT, EACCES, ENOEXEC…) as its result.
   if (result == 0) {
     result = posix_spawn(&child, arguments[0], settings.Actions(), settings.Attributes(), arguments.data(),
-                         environ);
+                         environment.Get());
   }
   if (result != 0) {
     error = "Failed to execute child process \xe2\x80\x9c" + argv[0] + "\xe2\x80\x9d (" + std::strerror(result) + ")";

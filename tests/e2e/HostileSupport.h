@@ -491,6 +491,7 @@ struct RunOptions {
   VirtualDisplay* display = nullptr;    // none: headless (offscreen), where no box can be answered
   bool unprivileged = false;
   std::string workingFolder;            // empty: the documents folder
+  std::string busAddress;               // empty: an address where no bus listens
 };
 
 // Everything of one test below one folder: home (with config, data and runtime), the recording
@@ -516,7 +517,7 @@ class ProgramFixture : public ::testing::Test {
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
         {"LANG", "C.UTF-8"},
         // No session bus: GIO must not start one (on X it would, and it would outlive the test).
-        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + Path("no-bus")},
+        {"DBUS_SESSION_BUS_ADDRESS", options.busAddress.empty() ? "unix:path=" + Path("no-bus") : options.busAddress},
         {kTagVariable, options.tag},
     };
     if (options.display) {
