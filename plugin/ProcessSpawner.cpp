@@ -1,7 +1,9 @@
 #include "plugin/ProcessSpawner.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -9,18 +11,21 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 extern char** environ;
 
 namespace {
 
-// Everything the program's process needs, made ready before it exists: from vfork to exec only
-// system calls run, on memory that this process shares.
+// Everything the program's process needs, made ready before it exists: once the processes that
+// share our memory run, only system calls are made.
 struct Start {
   const char* path;
   char* const* arguments;
   char* const* environment;
-  sigset_t mask;  // the caller's signal mask, which the program gets
+  sigset_t mask;            // the caller's signal mask, which the program gets
+  char* programStack;       // the top of the stack the program's process starts on
+  volatile int failure;     // the errno of the step that failed, 0 when the program runs
 };
 
 void CloseFrom(int lowest) {
@@ -30,9 +35,9 @@ void CloseFrom(int lowest) {
   for (int fd = lowest; fd < highest; ++fd) close(fd);
 }
 
-// The program's process, still sharing our memory: a session of its own, standard input from
-// /dev/null, none of our other descriptors, SIGPIPE back to its default (GIO's sockets ignore it
-// in this process). Our handlers are set back to the default before any signal is let through,
+// The program's process, still sharing our memory (even its errno is the caller's, which waits):
+// a session of its own, standard input from /dev/null, none of our other descriptors, SIGPIPE
+// back to its default (GIO's sockets ignore it in this process). Our handlers are set back to the default before any signal is let through,
 // so none of them runs on the shared memory; ignored signals stay ignored across the exec.
 // Returns the errno of the step that failed; on success it does not return.
 int BecomeProgram(const Start& start) {
@@ -57,6 +62,46 @@ int BecomeProgram(const Start& start) {
   return errno;
 }
 
+// The program's process: becomes the program, or records why it could not.
+int Program(void* start) {
+  Start& launch = *static_cast<Start*>(start);
+  launch.failure = BecomeProgram(launch);
+  return 127;
+}
+
+// The go-between: starts the program's process and ends as soon as that has become the program
+// (or failed), which makes the program init's child.
+int GoBetween(void* start) {
+  Start& launch = *static_cast<Start*>(start);
+  if (clone(&Program, launch.programStack, CLONE_VM | CLONE_VFORK | SIGCHLD, start) < 0) launch.failure = errno;
+  return 0;
+}
+
+// Two stacks, each above a guard page, for the two processes; kept for every launch (one at a
+// time: the caller waits until both are done with them).
+class Stacks {
+ public:
+  static constexpr size_t kGuard = 4096;
+  static constexpr size_t kSize = 128 * 1024;
+
+  Stacks() {
+    void* memory = mmap(nullptr, 2 * (kGuard + kSize), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK,
+                        -1, 0);
+    if (memory == MAP_FAILED) return;
+    fBase = static_cast<char*>(memory);
+    mprotect(fBase, kGuard, PROT_NONE);
+    mprotect(fBase + kGuard + kSize, kGuard, PROT_NONE);
+  }
+  bool Ready() const { return fBase != nullptr; }
+  char* FirstTop() const { return fBase + kGuard + kSize; }
+  char* SecondTop() const { return fBase + 2 * (kGuard + kSize); }
+  std::mutex& Lock() { return fLock; }
+
+ private:
+  char* fBase = nullptr;
+  std::mutex fLock;
+};
+
 }  // namespace
 
 bool ProcessSpawner::SpawnDetached(const std::vector<std::string>& argv, std::string& error) {
@@ -68,34 +113,28 @@ bool ProcessSpawner::SpawnDetached(const std::vector<std::string>& argv, std::st
   arguments.reserve(argv.size() + 1);
   for (const std::string& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
   arguments.push_back(nullptr);
-  Start start{arguments[0], arguments.data(), environ, {}};
 
-  // Two processes in a row, each made by vfork (which shares our memory, so nothing of this
-  // process is copied): the first only starts the program and ends at once, and we collect it
-  // right here. The program is then init's child, never ours: it leaves no zombie and needs no
-  // descriptor or watch of ours however long it runs, and nothing depends on an event loop.
-  // Every signal stays blocked in both until the program's own mask is set; the failure of a
-  // step comes back through the shared memory, as the errno to report.
-  sigset_t all;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, &start.mask);
-  volatile int failure = 0;
-  const pid_t middle = vfork();
-  if (middle == 0) {
-    const pid_t program = vfork();
-    if (program == 0) {
-      failure = BecomeProgram(start);
-      _exit(127);
-    }
-    if (program < 0) failure = errno;
-    _exit(0);
-  }
-  const int vforkError = errno;
-  pthread_sigmask(SIG_SETMASK, &start.mask, nullptr);
-  int result = middle < 0 ? vforkError : failure;
-  if (middle > 0) {
-    int status = 0;
-    while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+  static Stacks stacks;
+  std::lock_guard<std::mutex> holding(stacks.Lock());
+  int result = stacks.Ready() ? 0 : ENOMEM;
+  if (result == 0) {
+    // Two processes in a row, each sharing our memory until it has done its part (as
+    // posix_spawn's does), so nothing of this process is copied: the go-between only starts the
+    // program and ends at once, and we collect it right here. The program is then init's child,
+    // never ours: it leaves no zombie, needs no descriptor or watch of ours however long it
+    // runs, and nothing waits on an event loop. Every signal stays blocked in both until the
+    // program's own mask is set; a failed step comes back through the shared memory.
+    Start start{arguments[0], arguments.data(), environ, {}, stacks.SecondTop(), 0};
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &start.mask);
+    const pid_t goBetween = clone(&GoBetween, stacks.FirstTop(), CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
+    result = goBetween < 0 ? errno : 0;
+    pthread_sigmask(SIG_SETMASK, &start.mask, nullptr);
+    if (goBetween > 0) {
+      while (waitpid(goBetween, nullptr, 0) < 0 && errno == EINTR) {
+      }
+      result = start.failure;
     }
   }
   if (result != 0) {

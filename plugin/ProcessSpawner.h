@@ -3,7 +3,7 @@
 // terminal does not reach it, and it outlives us. It is never our child (a go-between process
 // starts it and ends at once), so it leaves no zombie, and we keep nothing for it: no descriptor,
 // no watch, no event loop to collect it, however many run. No copy of this process is made (both
-// processes are started with vfork), and no shell is involved.
+// processes share its memory until the program runs), and no shell is involved.
 #include <string>
 #include <vector>
 
