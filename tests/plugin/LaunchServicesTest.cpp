@@ -144,7 +144,8 @@ class LaunchServicesTest : public ::testing::Test {
   }
 
   // A recording application: writes its /proc stat line, working folder, what it started with
-  // and its arguments into a record file of its own, in one rename. A lingering one then runs on
+  // and its arguments into a record file of its own, in one rename. Its signal masks are read by
+  // the shell itself (the shell blocks every signal while it starts a command). A lingering one then runs on
   // (as real applications do) until it is killed.
   std::string WriteRecorder(const std::string& name, bool lingering = false) {
     const std::string script =
@@ -153,7 +154,8 @@ class LaunchServicesTest : public ::testing::Test {
         fRecords +
         "'/rec.$$\n"
         "{ cat /proc/$$/stat; printf '\\0'; pwd -P; printf '\\0'; readlink /proc/$$/fd/0; "
-        "grep '^Sig[BI]' /proc/$$/status; ls -l /proc/$$/fd/; printf '\\0%s\\0' \"$#\"; "
+        "while IFS= read -r line; do case $line in Sig[BI]*) printf '%s\\n' \"$line\";; esac; "
+        "done < /proc/$$/status; ls -l /proc/$$/fd/; printf '\\0%s\\0' \"$#\"; "
         "[ $# -gt 0 ] && printf '%s\\0' \"$@\"; } > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n" +
         (lingering ? "exec sleep 30\n" : "");
     return fDir.Write(name, script, 0755);
