@@ -4,6 +4,8 @@
 #   - process start to the launch request reaching a recording application, for 1 and for 1,000
 #     documents, against `gio open` handing the same documents to the same recorder as their
 #     default handler;
+#   - process start to the last launch request for 10,000 documents, against a bare
+#     open-read-spawn loop over the same documents (the least any launcher must do);
 #   - the peak resident memory of those runs;
 #   - the detection alone over 10,000 documents, against `file -b` and against a bare
 #     open-read-close of each document's first 33 bytes.
@@ -14,8 +16,9 @@
 #   BENCH_RUNS=41 BENCH_BIG_RUNS=9 bench/run.sh
 #
 # BENCH_RUNS: timed runs of each side for one document (default 21); BENCH_BIG_RUNS: for 1,000
-# documents (default 5). BENCH_ICONS=0 leaves out the runs with icon stamping on (the preferences'
-# default, measured besides the runs without it), BENCH_X11=0 those on an X server (Xvfb, where the
+# documents (default 5); BENCH_MANY_RUNS: for 10,000 documents (default 3). BENCH_ICONS=0 leaves
+# out the runs with icon stamping on (the preferences' default, measured besides the runs without
+# it), BENCH_X11=0 those on an X server (Xvfb, where the
 # GUI start is the real xcb one); BENCH_KEEP=1 keeps the work folder for a look; BENCH_GIO_REDOS
 # (default 5) how many hung `gio open` runs of one measure are redone before the benchmark gives up
 # (on some machines most runs of 1,000 documents hang). After the table it
@@ -26,6 +29,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 runs=${BENCH_RUNS:-21}
 bigRuns=${BENCH_BIG_RUNS:-5}
+manyRuns=${BENCH_MANY_RUNS:-3}
 withIcons=${BENCH_ICONS:-1}
 withX11=${BENCH_X11:-1}
 command -v Xvfb >/dev/null || withX11=0
@@ -56,6 +60,7 @@ cmake --build "$build" --parallel 3 --target bench_programs >"$build/bench-build
 tessarine=$build/Tessarine.app/Contents/MacOS/Tessarine
 recorder=$build/bench/bench_recorder
 timer=$build/bench/launch_timer
+spawnFloor=$build/bench/open_read_spawn_floor
 
 # --- A private desktop ---
 work=$(mktemp -d /tmp/tessarine-bench.XXXXXX)
@@ -181,6 +186,26 @@ CompareLaunch() {
   echo "$hangs" >"$work/$label-gio-hangs"
 }
 
+# The same for many documents, against the open-read-spawn floor; results in
+# $work/<label>-{tessarine,floor}. $1: label, $2: runs, $3: the documents' array name.
+CompareFloor() {
+  local label=$1 count=$2
+  local -n documents=$3
+  local n=${#documents[@]} i t f
+  local limit=$((10 + n / 100))
+  : >"$work/$label-tessarine"
+  : >"$work/$label-floor"
+  : >"$work/output.log"
+  for ((i = 0; i < 1 + count; i++)); do
+    t=$(TimeOnce "$n" "$limit" "$tessarine" "${documents[@]}") || return 1
+    f=$(TimeOnce "$n" "$limit" "$spawnFloor" "$recorder" "${documents[@]}") || return 1
+    if ((i >= 1)); then
+      echo "$t" >>"$work/$label-tessarine"
+      echo "$f" >>"$work/$label-floor"
+    fi
+  done
+}
+
 Failed() {
   echo "$1 failed; the programs' output is in $work/output.log (BENCH_KEEP=1 keeps it):" >&2
   grep -v '^\[New LWP' "$work/output.log" | tail -40 >&2
@@ -189,6 +214,9 @@ echo "Launch, 1 document: $runs runs of each side ..."
 CompareLaunch one "$runs" 3 one || { Failed "Launching 1 document"; exit 1; }
 echo "Launch, 1,000 documents: $bigRuns runs of each side ..."
 CompareLaunch thousand "$bigRuns" 1 thousand || { Failed "Launching 1,000 documents"; exit 1; }
+echo "Launch, 10,000 documents: $manyRuns runs of each side ..."
+many=("$work/many"/*.indd)
+CompareFloor many "$manyRuns" many || { Failed "Launching 10,000 documents"; exit 1; }
 
 # The preferences' default stamps icons, so this is what a user gets unless they turn it off.
 if [ "$withIcons" = 1 ]; then
@@ -240,7 +268,6 @@ if [ "$withX11" = 1 ]; then
 fi
 
 echo "Detection over 10,000 documents ..."
-many=("$work/many"/*.indd)
 # As few `file` invocations as the system allows: xargs packs the command line to its limit.
 argMax=$(($(getconf ARG_MAX) - $(env | wc -c) - 65536))
 printf '%s\0' "${many[@]}" >"$work/many.list"
@@ -276,6 +303,9 @@ r1=$(Column "$work/one-tessarine" 2 | Max)
 rK=$(Column "$work/thousand-tessarine" 2 | Max)
 rg1=$(Column "$work/one-gio" 2 | Max)
 rgK=$(Column "$work/thousand-gio" 2 | Max)
+tM=$(Column "$work/many-tessarine" 1 | Median)
+fM=$(Column "$work/many-floor" 1 | Median)
+rM=$(Column "$work/many-tessarine" 2 | Max)
 e1=$(Column "$work/one-tessarine" 3 | Median)
 eK=$(Column "$work/thousand-tessarine" 3 | Median)
 
@@ -291,10 +321,13 @@ Row "launch, 1 document (median of $runs)" "$(ms "$t1")" "$(ms "$g1") gio open$(
   "$(yes "$t1 <= $g1")"
 Row "launch, 1,000 documents (median of $bigRuns)" "$(ms "$tK")" "$(ms "$gK") gio open$(GioNote thousand)" "$(ratio "$tK" "$gK")" \
   "ratio <= 1.0" "$(yes "$tK <= $gK")"
+Row "launch, 10,000 documents (median of $manyRuns)" "$(ms "$tM")" "$(ms "$fM") open-read-spawn" "$(ratio "$tM" "$fM")" \
+  "(info)" ""
 Row "peak RSS, 1 document" "$(mib "$r1")" "$(mib "$rg1") gio open" "$(ratio "$r1" "$rg1")" "< 40 MiB" \
   "$(yes "$r1 < 40 * 1024")"
 Row "peak RSS, 1,000 documents" "$(mib "$rK")" "$(mib "$rgK") gio open" "$(ratio "$rK" "$rgK")" "< 40 MiB" \
   "$(yes "$rK < 40 * 1024")"
+Row "peak RSS, 10,000 documents" "$(mib "$rM")" "" "" "< 40 MiB" "$(yes "$rM < 40 * 1024")"
 Row "peak RSS growth, 1 -> 1,000 documents" "$(mib "$rK")" "$(mib "$r1") (1 doc)" "$(ratio "$rK" "$r1")" \
   "flat: ratio <= 1.10" "$(yes "$rK <= 1.10 * $r1")"
 Row "detection, 10,000 documents vs file" "$(ms "$detectNs")" "$(ms "$fileNs") file -b, $fileInvocations call(s)" \

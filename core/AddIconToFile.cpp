@@ -78,7 +78,10 @@ int32_t StampFromBundle(const FolderItemPtr& in_file, int32_t in_iconKind,
   const std::unique_ptr<IconFamilyMBS> family = NewIconFamilyMBS();
   family->SetData(iconData);
 
-  const std::optional<Date> modified = in_file->ModificationDate();
+  // The stamp leaves the document's date as it found it. A plug-in that keeps the icon outside the
+  // file leaves it so by itself, and writing the noted date back would give an edit that another
+  // program makes meanwhile the old date, and change the file's status-change time every time.
+  const std::optional<Date> modified = CustomIconChangesFileMBS() ? in_file->ModificationDate() : std::nullopt;
   const int32_t result = AddCustomIconMBS(*in_file, *family, false);
   if (modified) {
     Date restored;

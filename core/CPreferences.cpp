@@ -101,11 +101,15 @@ void CPreferences::LoadPreferences() {
 void CPreferences::SavePreferences() {
   const std::string head = "CPreferences.SavePreferences: ";
   Utilities::LogVerbose(head + "called");
-  // A line break in a path would shift every later line of the file; such a record is not written.
+  // A line break in a path would shift every later line of the file, and a path longer than a
+  // line can be read back would come back cut; such a record is not written.
   bool refused = false;
   for (const PathLine& line : kPathLines) {
     if (HoldsLineBreak(this->*line.field)) {
       Utilities::LogError(head + "path holds a line break: " + line.name);
+      refused = true;
+    } else if ((this->*line.field).size() > TextInputStream::kMaxLineLength) {
+      Utilities::LogError(head + "path too long: " + line.name);
       refused = true;
     }
   }

@@ -1,5 +1,4 @@
 #pragma once
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,14 +11,10 @@ class CPreferences;
 // DocumentDetection: what a dropped document is, told from its name and first bytes. A first byte
 // "<" marks an InCopy XML story, read for its first two lines; any other file is read as an
 // InDesign document or template for the byte order and version fields of its header. No signature
-// is checked. The header reader closes the stream; the XML reader leaves it open for the caller.
+// is checked. A story's lines may be of any length: they are scanned, not held. The header reader
+// closes the stream; the XML reader leaves it open for the caller.
 class DocumentDetection {
  public:
-  // A line of an XML story is cut off here, as if it ended: the lines that matter are the XML
-  // declaration and the processing instruction after it, both far shorter, and a huge file that
-  // begins with "<" and has no line break must not be read into memory whole.
-  static constexpr size_t kMaxLineLength = 65536;
-
   int32_t docVersion = -1;      // the version code; -1 when not recognised
   bool preferInDesign = false;  // try the version's InDesign application first
   bool canUseInDesign = true;   // InDesign may open the document at all
@@ -31,5 +26,5 @@ class DocumentDetection {
 
  private:
   void ReadInDesignHeader(const FolderItem& item, BinaryStream& stream, const CPreferences& preferences);
-  void ReadInCopyStory(BinaryStream& stream, std::string currentByte);
+  void ReadInCopyStory(BinaryStream& stream);  // the "<" read, the stream just past it
 };

@@ -1,5 +1,7 @@
 #include "framework/BevelButton.h"
 
+#include "framework/UnhandledException.h"
+
 // Its view never takes the focus, neither by clicking nor by Tab; TabStop cannot give it back.
 BevelButton::BevelButton(Window* window, std::string name)
     : RectControl(window, std::move(name), toolkit::ControlKind::BevelButton) {}
@@ -19,5 +21,5 @@ void BevelButton::Push() {
 }
 
 void BevelButton::ViewClicked() {
-  if (Action) Action();
+  if (Action) UnhandledException::Guard(Action);
 }

@@ -11,7 +11,11 @@
 // window of read-ahead, because the detection asks for one byte at a time. The first fill is
 // smaller than the rest: an InDesign header ends at byte 33 and most stories say what they are
 // in their first lines, so one small read answers for most documents, and a page is read only
-// for those that go on.
+// for those that go on. Each further fill doubles the window, up to a bound, so that a scan over
+// a long line costs few reads and little memory.
+//
+// Peek, which scans use, gives a hole of a sparse file as zeros without reading it: reading a
+// hole makes the system fill its cache with pages of zeros, seconds for a hole of some gigabytes.
 //
 // Position moves by the number of bytes asked for, whether they exist or not: a read past the end
 // leaves Position past the end too, so EOF stays true however the caller reads on.
@@ -20,6 +24,10 @@ namespace {
 
 constexpr size_t kFirstWindowSize = 64;
 constexpr size_t kWindowSize = 4096;
+constexpr size_t kMaxWindowSize = 256 * 1024;
+
+// What Peek shows of a hole, a part at a time (never written, so it costs no memory).
+char gHoleBytes[1 << 20];
 
 uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
   return b > std::numeric_limits<uint64_t>::max() - a ? std::numeric_limits<uint64_t>::max() : a + b;
@@ -60,7 +68,7 @@ std::unique_ptr<BinaryStream> BinaryStream::FromDescriptor(int fd, bool writable
 bool BinaryStream::Fill(uint64_t position, uint64_t wanted) {
   // At least what is wanted (less than a page: larger reads bypass the window).
   const size_t size = std::max(fWindowSize, static_cast<size_t>(std::min<uint64_t>(wanted, kWindowSize)));
-  fWindowSize = kWindowSize;
+  fWindowSize = std::clamp(2 * size, kWindowSize, kMaxWindowSize);
   fBuffer.resize(size);
   fBuffer.resize(ReadAt(fFd, fBuffer.data(), size, position));
   fBufferStart = position;
@@ -96,6 +104,29 @@ std::string BinaryStream::Read(uint64_t count) {
   }
   fPosition = SaturatingAdd(fPosition, count);
   return result;
+}
+
+std::string_view BinaryStream::Peek() {
+  if (fFd < 0) return {};
+  const bool held = fPosition >= fBufferStart && fPosition < fBufferStart + fBuffer.size();
+  if (!held) {
+    if (const uint64_t zeros = HoleAt(fPosition)) {
+      return std::string_view(gHoleBytes, static_cast<size_t>(std::min<uint64_t>(zeros, sizeof gHoleBytes)));
+    }
+    if (!Fill(fPosition, 0)) return {};
+  }
+  return std::string_view(fBuffer).substr(static_cast<size_t>(fPosition - fBufferStart));
+}
+
+uint64_t BinaryStream::HoleAt(uint64_t position) const {
+  if (position >= fLength || position > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return 0;
+  const off_t data = lseek(fFd, static_cast<off_t>(position), SEEK_DATA);
+  if (data >= 0) return std::min<uint64_t>(static_cast<uint64_t>(data), fLength) - position;
+  // No data after the position: a hole up to the end, unless the file has become shorter.
+  struct stat info {};
+  if (errno != ENXIO || fstat(fFd, &info) != 0) return 0;
+  const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(std::max<off_t>(info.st_size, 0)), fLength);
+  return end > position ? end - position : 0;
 }
 
 uint8_t BinaryStream::ReadByte() {

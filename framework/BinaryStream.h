@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // <cstdio> defines EOF as a macro, which would turn the member EOF() into an expression. It is
 // included here, so that its include guard keeps the macro from coming back, and the macro is
@@ -23,6 +24,10 @@ class BinaryStream {
   void SetLittleEndian(bool littleEndian) { fLittleEndian = littleEndian; }
 
   std::string Read(uint64_t count);  // up to count bytes from Position
+  // The bytes from Position on that the read-ahead holds, reading more when it holds none there:
+  // at least one byte unless Position is at or past the end of the file. Position does not move;
+  // a scan sets it past what it has looked at. The view lasts until the next read.
+  std::string_view Peek();
   uint8_t ReadByte();
   int32_t ReadInt32();               // signed, in the stream's byte order
   uint64_t Length() const;
@@ -39,6 +44,7 @@ class BinaryStream {
  private:
   BinaryStream(int fd, bool writable, uint64_t length);
   bool Fill(uint64_t position, uint64_t wanted);
+  uint64_t HoleAt(uint64_t position) const;  // the length of a hole of a sparse file there, or 0
 
   int fFd = -1;
   bool fWritable = false;
@@ -48,5 +54,5 @@ class BinaryStream {
   // A small read-ahead window: the detection reads a byte at a time.
   std::string fBuffer;
   uint64_t fBufferStart = 0;
-  size_t fWindowSize = 0;  // of the next fill; grows after the first
+  size_t fWindowSize = 0;  // of the next fill; grows with each fill, to a bound
 };

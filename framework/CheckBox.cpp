@@ -1,5 +1,7 @@
 #include "framework/CheckBox.h"
 
+#include "framework/UnhandledException.h"
+
 CheckBox::CheckBox(Window* window, std::string name)
     : RectControl(window, std::move(name), toolkit::ControlKind::CheckBox) {}
 
@@ -27,5 +29,5 @@ void CheckBox::Push() {
 }
 
 void CheckBox::ViewClicked() {
-  if (Action) Action();
+  if (Action) UnhandledException::Guard(Action);
 }

@@ -13,16 +13,21 @@
 // quitting) a message gets no answer and the connection is cut.
 //
 // The sender counts its documents as handed over only when it has read the ACK. On refusal, a cut
-// connection, an error or after 10 seconds it handles them itself. The last step decides the race
-// between the two sides' time limits exactly: at its time limit the sender shuts its receiving
-// side, which makes every later send of the running instance fail, and then looks once more for an
-// ACK; the running instance sends its ACK without blocking and delivers only when the send worked.
-// So either both see the ACK or neither does, and no document is handled twice or lost.
+// connection, an error or at its time limit it handles them itself. It waits while the running
+// instance is seen at work (the process at the other end of the connection, which the kernel
+// names, gains processor time), up to 10 seconds; an instance that is stopped, gone, or has done
+// nothing for half a second while the message waited is not going to answer in time, and the
+// sender gives up on it then. The last step decides the race between the two sides exactly: at
+// its time limit the sender shuts its receiving side, which makes every later send of the running
+// instance fail, and then looks once more for an ACK; the running instance sends its ACK without
+// blocking and delivers only when the send worked. So either both see the ACK or neither does,
+// and no document is handled twice or lost, even when a stopped instance resumes later.
 //
 // A lock file beside the socket (flock) serialises "connect, else remove a stale socket and
 // listen" and the removal of the socket on Close, so two starts at once cannot both become the
 // running instance and a live socket is never removed. A socket that refuses connections was left
-// by a killed instance and is replaced.
+// by a killed instance and is replaced. A lock that stays taken for half a second (its holder is
+// stopped) is not waited for: the start then runs without the socket, and a quit leaves it.
 //
 // Both sides are plain sockets. The running instance's event loop (the main GLib context) watches
 // the listening socket and each connection; a connection is read without blocking as its bytes
@@ -43,6 +48,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/types.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -52,6 +58,9 @@ namespace {
 constexpr char kMagic[4] = {'T', 'S', 'H', '1'};
 constexpr char kAck = 0x06;
 constexpr auto kWait = std::chrono::seconds(10);
+// How long a running instance may do nothing while a message waits for its answer.
+constexpr auto kIdle = std::chrono::milliseconds(500);
+constexpr int kLookMilliseconds = 50;
 constexpr uint32_t kMaxDocuments = 100000;
 constexpr uint32_t kMaxPathLength = 1 << 20;
 constexpr size_t kMaxMessage = size_t(64) << 20;
@@ -128,21 +137,72 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
   return true;
 }
 
-int Remaining(std::chrono::steady_clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  return left.count() > 0 ? int(left.count()) : 0;
-}
+// What the sender sees of the running instance while it waits: the process at the other end of
+// the connection, whose state and processor time /proc shows (any process of this user's).
+class Patience {
+ public:
+  using Clock = std::chrono::steady_clock;
 
-// Waits for events on fd until the deadline; false on time-out.
-bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
-  for (;;) {
-    pollfd entry{fd, events, 0};
-    int ready = poll(&entry, 1, Remaining(deadline));
-    if (ready > 0) return true;
-    if (ready == 0) return false;
-    if (errno != EINTR) return false;
+  explicit Patience(int fd) : fStarted(Clock::now()), fLastWork(fStarted) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.pid > 0) fPid = peer.pid;
+    Look();
   }
-}
+
+  // Waits for events on fd as long as an answer can still be expected; false when not.
+  bool WaitFor(int fd, short events) {
+    for (;;) {
+      if (!Worthwhile()) return false;
+      pollfd entry{fd, events, 0};
+      const int ready = poll(&entry, 1, kLookMilliseconds);
+      if (ready > 0) return true;
+      if (ready < 0 && errno != EINTR) return false;
+    }
+  }
+
+ private:
+  bool Worthwhile() {
+    const Clock::time_point now = Clock::now();
+    if (now - fStarted >= kWait) return false;
+    if (!Look()) return false;
+    return now - fLastWork < kIdle;
+  }
+
+  // Notes whether the peer has worked since the last look; false when it is stopped or gone. A
+  // peer that cannot be seen (another process namespace) never seems to work.
+  bool Look() {
+    if (fPid <= 0) return true;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", int(fPid));
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char text[1024];
+    const ssize_t got = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (got <= 0) return false;
+    text[got] = '\0';
+    // "pid (name) state ppid ...": the name may hold anything, so the fields begin after its last ')'.
+    const char* at = std::strrchr(text, ')');
+    if (at == nullptr) return false;
+    char state = 0;
+    unsigned long long user = 0, system = 0;
+    if (std::sscanf(at + 1, " %c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu %llu", &state, &user, &system) != 3) {
+      return false;
+    }
+    if (state == 'T' || state == 't' || state == 'Z' || state == 'X') return false;
+    if (user + system != fTime) {
+      fTime = user + system;
+      fLastWork = Clock::now();
+    }
+    return true;
+  }
+
+  pid_t fPid = 0;
+  Clock::time_point fStarted;
+  Clock::time_point fLastWork;
+  unsigned long long fTime = 0;
+};
 
 enum class Reply { Ack, Refused, Pending };
 
@@ -157,14 +217,18 @@ Reply ReadReply(int fd) {
   return Reply::Refused;  // closed or failed
 }
 
-bool Exchange(int fd, const sockaddr_un& address, const std::string& message) {
-  const auto deadline = std::chrono::steady_clock::now() + kWait;
-  // A full listen queue answers EAGAIN at once; the running instance empties it soon.
+using Outcome = DocumentHandover::Outcome;
+
+Outcome Exchange(int fd, const sockaddr_un& address, const std::string& message) {
+  // A full listen queue answers EAGAIN at once; a running instance that works empties it soon.
+  const auto connectDeadline = std::chrono::steady_clock::now() + kIdle;
   while (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     if (errno == EINTR) continue;
-    if (errno != EAGAIN || Remaining(deadline) == 0) return false;
+    if (errno != EAGAIN) return Outcome::Refused;
+    if (std::chrono::steady_clock::now() >= connectDeadline) return Outcome::Unanswered;
     poll(nullptr, 0, 10);
   }
+  Patience patience(fd);
   size_t sent = 0;
   while (sent < message.size()) {
     ssize_t n = send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
@@ -173,20 +237,21 @@ bool Exchange(int fd, const sockaddr_un& address, const std::string& message) {
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (!WaitFor(fd, POLLOUT, deadline)) return false;  // the message is incomplete: no ACK can come
+      // The message stays incomplete, so no ACK can come for it.
+      if (!patience.WaitFor(fd, POLLOUT)) return Outcome::Unanswered;
     } else {
-      return false;
+      return Outcome::Refused;
     }
   }
   for (;;) {
-    if (!WaitFor(fd, POLLIN, deadline)) break;
+    if (!patience.WaitFor(fd, POLLIN)) break;
     Reply reply = ReadReply(fd);
-    if (reply != Reply::Pending) return reply == Reply::Ack;
+    if (reply != Reply::Pending) return reply == Reply::Ack ? Outcome::Acknowledged : Outcome::Refused;
   }
   // Time is up. Shutting the receiving side makes the running instance's ACK fail from now on;
   // one that got through before is still in the queue.
   shutdown(fd, SHUT_RD);
-  return ReadReply(fd) == Reply::Ack;
+  return ReadReply(fd) == Reply::Ack ? Outcome::Acknowledged : Outcome::Unanswered;
 }
 
 enum class Probe { Live, Stale, Absent, Unusable };
@@ -221,9 +286,19 @@ class SocketLock {
       Warn("cannot open the hand-over lock file: " + std::string(std::strerror(errno)));
       return;
     }
-    while (flock(fFd, LOCK_EX) != 0 && errno == EINTR) {
+    // A process that holds it for long (stopped in the middle of a start or a quit) is not waited for.
+    const auto deadline = std::chrono::steady_clock::now() + kIdle;
+    while (flock(fFd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) break;
+      if (std::chrono::steady_clock::now() >= deadline) {
+        fTimedOut = true;
+        break;
+      }
+      poll(nullptr, 0, 5);
     }
   }
+  // True when another process held the lock all the time.
+  bool TimedOut() const { return fTimedOut; }
   ~SocketLock() {
     if (fFd >= 0) close(fFd);
   }
@@ -232,6 +307,7 @@ class SocketLock {
 
  private:
   int fFd = -1;
+  bool fTimedOut = false;
 };
 
 // Binds a listening socket at path that only this user can connect to. It is made in a private
@@ -441,14 +517,18 @@ std::string DocumentHandover::SocketPath() {
   return folder + "/tessarine.socket";
 }
 
-bool DocumentHandover::SendToRunningInstance(const std::vector<std::string>& documents) {
+DocumentHandover::Outcome DocumentHandover::HandToRunningInstance(const std::vector<std::string>& documents) {
   sockaddr_un address;
-  if (!MakeAddress(SocketPath(), address)) return false;
+  if (!MakeAddress(SocketPath(), address)) return Outcome::Refused;
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return false;
-  const bool acknowledged = Exchange(fd, address, Encode(documents));
+  if (fd < 0) return Outcome::Refused;
+  const Outcome outcome = Exchange(fd, address, Encode(documents));
   close(fd);
-  return acknowledged;
+  return outcome;
+}
+
+bool DocumentHandover::SendToRunningInstance(const std::vector<std::string>& documents) {
+  return HandToRunningInstance(documents) == Outcome::Acknowledged;
 }
 
 DocumentHandover::DocumentHandover(Deliver deliver) : fDeliver(std::move(deliver)) {}
@@ -465,6 +545,10 @@ bool DocumentHandover::Listen() {
     return true;
   }
   SocketLock lock(path);
+  if (lock.TimedOut()) {
+    Warn("the hand-over lock stays taken; running without hand-over");
+    return true;
+  }
   switch (ProbeSocket(path)) {
     case Probe::Live:
       return false;
@@ -494,7 +578,9 @@ void DocumentHandover::Close() {
     // but not yet answered get no answer: their senders handle their documents themselves.
     SocketLock lock(path);
     fServer->Close();
-    unlink(path.c_str());
+    // Without the lock the socket may be another's by now; left as it is, a later start finds
+    // it refusing and replaces it.
+    if (!lock.TimedOut()) unlink(path.c_str());
   }
   // This may run inside one of the server's own handlers (a delivered document that quits).
   DeleteSoon(fServer.release());

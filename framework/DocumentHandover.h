@@ -21,7 +21,15 @@ class DocumentHandover {
   // path is taken by something that is not a folder of ours with mode 0700.
   static std::string PrivateFolder(const std::string& parent);
 
-  // Tries to hand documents (absolute paths) to a running instance. True when it acknowledged them.
+  enum class Outcome {
+    Acknowledged,  // the running instance has taken the documents
+    Refused,       // nobody there, or an instance that is quitting: the documents stay with the caller
+    Unanswered,    // no answer in time (a stopped or stuck instance): they stay with the caller too
+  };
+  // Tries to hand documents (absolute paths) to a running instance, waiting for its answer only
+  // while it is seen at work.
+  static Outcome HandToRunningInstance(const std::vector<std::string>& documents);
+  // True when a running instance acknowledged the documents.
   static bool SendToRunningInstance(const std::vector<std::string>& documents);
 
   explicit DocumentHandover(Deliver deliver);

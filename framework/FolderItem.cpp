@@ -112,14 +112,9 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool writable) const 
 }
 
 std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const {
-  const int fd = OpenRegularFile(fPath, false);
-  if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, "r");
-  if (!file) {
-    close(fd);
-    return nullptr;
-  }
-  return std::make_unique<TextInputStream>(file);
+  std::unique_ptr<BinaryStream> stream = OpenAsBinaryFile(false);
+  if (!stream) return nullptr;
+  return std::make_unique<TextInputStream>(std::move(stream));
 }
 
 std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile() const {

@@ -1,5 +1,7 @@
 #include "framework/PushButton.h"
 
+#include "framework/UnhandledException.h"
+
 #include "framework/Window.h"
 
 PushButton::PushButton(Window* window, std::string name)
@@ -45,5 +47,5 @@ void PushButton::Push() {
 }
 
 void PushButton::ViewClicked() {
-  if (Action) Action();
+  if (Action) UnhandledException::Guard(Action);
 }

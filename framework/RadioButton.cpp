@@ -1,5 +1,7 @@
 #include "framework/RadioButton.h"
 
+#include "framework/UnhandledException.h"
+
 #include "framework/Window.h"
 
 RadioButton::RadioButton(Window* window, std::string name)
@@ -37,5 +39,5 @@ void RadioButton::Push() {
 }
 
 void RadioButton::ViewClicked() {
-  if (Action) Action();
+  if (Action) UnhandledException::Guard(Action);
 }

@@ -13,6 +13,10 @@
 //
 // Quit ends every running loop: the framework's loops see the quitting state, the toolkit's are
 // told to exit. Loops started while the run is quitting return at once; the state ends with the run.
+//
+// An exception that escapes the program's code is caught where the framework called that code
+// (start-up, Open, documents, posted calls, timers, controls, and the toolkit's event delivery)
+// and handed to UnhandledException, which ends the run.
 #include "framework/Runtime.h"
 
 #include <glib.h>
@@ -26,6 +30,7 @@
 #include "framework/Application.h"
 #include "framework/DocumentHandover.h"
 #include "framework/FolderItem.h"
+#include "framework/UnhandledException.h"
 #include "framework/WindowSystem.h"
 
 namespace {
@@ -34,6 +39,7 @@ using Batch = std::vector<std::string>;
 
 struct RunState {
   bool quitting = false;
+  bool failed = false;              // an exception escaped the program: deliver nothing more
   int exitCode = 0;
   bool inRun = false;
   bool opened = false;       // Open delivered in this run
@@ -59,7 +65,7 @@ void Post(std::function<void()> call) {
   g_idle_add_full(
       G_PRIORITY_DEFAULT,
       [](gpointer data) -> gboolean {
-        (*static_cast<std::function<void()>*>(data))();
+        UnhandledException::Guard(*static_cast<std::function<void()>*>(data));
         return G_SOURCE_REMOVE;
       },
       posted, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
@@ -79,7 +85,10 @@ void RunLoopUntil(const std::function<bool()>& done) {
 void DeliverDocuments(const Batch& documents) {
   for (const std::string& path : documents) {
     Application* app = Application::Current();
-    if (app != nullptr) app->Event_OpenDocument(std::make_shared<FolderItem>(path));
+    if (State().failed) return;
+    if (app != nullptr) {
+      UnhandledException::Guard([&] { app->Event_OpenDocument(std::make_shared<FolderItem>(path)); });
+    }
   }
 }
 
@@ -96,7 +105,7 @@ void DeliverBatch(const Batch& documents) {
 void DeliverOpen(const Batch& documents) {
   RunState& state = State();
   state.opened = true;
-  if (Application* app = Application::Current()) app->Event_Open();
+  if (Application* app = Application::Current()) UnhandledException::Guard([app] { app->Event_Open(); });
   DeliverDocuments(documents);
   while (!state.waiting.empty()) {
     Batch next = std::move(state.waiting.front());
@@ -113,6 +122,7 @@ void EndQuitting() {
   WindowSystem* windows = WindowSystem::Loaded();
   if (windows != nullptr && windows->InLoop()) return;
   state.quitting = false;
+  state.failed = false;
   if (windows != nullptr) windows->ClearExit();
 }
 
@@ -121,10 +131,11 @@ int RunLoop(const std::function<void()>& startup, const Batch& documents) {
   EndQuitting();
   state.inRun = true;
   state.quitting = false;
+  state.failed = false;
   state.exitCode = 0;
   state.opened = false;
   state.waiting.clear();
-  if (startup) startup();
+  if (startup) UnhandledException::Guard(startup);
   if (!state.quitting) {
     const uint64_t generation = state.generation;
     Post([documents, generation] {
@@ -172,15 +183,21 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
   SetProgramName(argc > 0 ? argv[0] : nullptr);
   const Batch documents = DocumentsFromArguments(argc, argv);
   // A second start only passes its documents on.
-  if (DocumentHandover::SendToRunningInstance(documents)) return 0;
+  DocumentHandover::Outcome handedOver = DocumentHandover::HandToRunningInstance(documents);
+  if (handedOver == DocumentHandover::Outcome::Acknowledged) return 0;
 
   RunState& state = State();
   state.handover = std::make_unique<DocumentHandover>(DeliverBatch);
   bool listening = false;
   for (int attempt = 0; attempt < 5 && !listening; ++attempt) {
     listening = state.handover->Listen();
-    // Another start won the race: it takes the documents, unless it is quitting already.
-    if (!listening && DocumentHandover::SendToRunningInstance(documents)) return 0;
+    // An instance that did not answer (stopped, or stuck) is not asked again: this start then
+    // handles its documents itself, beside it. One that refused was quitting, and another start
+    // may have won the race to listen in its place: that one takes the documents, unless it is
+    // quitting already.
+    if (listening || handedOver == DocumentHandover::Outcome::Unanswered) break;
+    handedOver = DocumentHandover::HandToRunningInstance(documents);
+    if (handedOver == DocumentHandover::Outcome::Acknowledged) return 0;
   }
   if (!listening) state.handover.reset();
   const int exitCode = RunLoop(startup, documents);
@@ -235,7 +252,7 @@ bool IsQuitting() { return State().quitting; }
 void RequestQuit(int exitCode) {
   RunState& state = State();
   state.quitting = true;
-  state.exitCode = exitCode;
+  if (!state.failed) state.exitCode = exitCode;
   // At once, not when the loops have ended: a later start must not be acknowledged any more.
   if (state.handover) state.handover->Close();
   if (WindowSystem* windows = WindowSystem::Loaded()) windows->ExitLoops(exitCode);
@@ -243,5 +260,12 @@ void RequestQuit(int exitCode) {
 }
 
 const std::string& ProgramName() { return State().programName; }
+
+void EndAfterFailure(int exitCode) {
+  RunState& state = State();
+  if (!state.failed) state.exitCode = exitCode;
+  state.failed = true;
+  RequestQuit(exitCode);
+}
 
 }  // namespace Runtime

@@ -28,5 +28,9 @@ bool IsQuitting();
 void RequestQuit(int exitCode);
 // The program's name as it was started (argv[0]).
 const std::string& ProgramName();
+// Ends the run after a failure that the program did not handle (UnhandledException): as a quit,
+// but nothing more is delivered to the program, and the run's exit code stays exitCode whatever
+// the program asks for afterwards.
+void EndAfterFailure(int exitCode);
 
 }  // namespace Runtime

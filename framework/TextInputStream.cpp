@@ -1,43 +1,45 @@
 #include "framework/TextInputStream.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "framework/BinaryStream.h"
+
 namespace {
-constexpr int kEnd = std::char_traits<char>::eof();
+
+// Where the first CR or LF lies in bytes, or their length.
+size_t LineEnd(std::string_view bytes) {
+  size_t end = bytes.size();
+  if (const void* cr = std::memchr(bytes.data(), '\r', end)) end = static_cast<const char*>(cr) - bytes.data();
+  if (const void* lf = std::memchr(bytes.data(), '\n', end)) end = static_cast<const char*>(lf) - bytes.data();
+  return end;
 }
 
-TextInputStream::TextInputStream(std::FILE* file) : fFile(file) {}
+}  // namespace
 
-TextInputStream::~TextInputStream() { Close(); }
+TextInputStream::TextInputStream(std::unique_ptr<BinaryStream> stream) : fStream(std::move(stream)) {}
+
+TextInputStream::~TextInputStream() = default;
 
 std::string TextInputStream::ReadLine() {
   std::string line;
-  if (!fFile) return line;
-  for (int c = std::getc(fFile); c != kEnd; c = std::getc(fFile)) {
-    if (c == '\n') break;
-    if (c == '\r') {
+  if (!fStream) return line;
+  for (std::string_view bytes = fStream->Peek(); !bytes.empty(); bytes = fStream->Peek()) {
+    const size_t end = LineEnd(bytes);
+    line.append(bytes.substr(0, std::min(end, kMaxLineLength - line.size())));
+    fStream->SetPosition(fStream->Position() + std::min(end + 1, bytes.size()));
+    if (end == bytes.size()) continue;
+    if (bytes[end] == '\r') {
       // CR LF is one line end; a lone CR (old Mac files) is one too.
-      const int next = std::getc(fFile);
-      if (next != '\n' && next != kEnd) std::ungetc(next, fFile);
-      break;
+      const std::string_view next = fStream->Peek();
+      if (!next.empty() && next[0] == '\n') fStream->SetPosition(fStream->Position() + 1);
     }
-    // A full piece ends here; a line end right after it still belongs to it (above).
-    if (line.size() == kMaxLineLength) {
-      std::ungetc(c, fFile);
-      break;
-    }
-    line += static_cast<char>(c);
+    break;
   }
   return line;
 }
 
-bool TextInputStream::EOF() {
-  if (!fFile) return true;
-  const int c = std::getc(fFile);
-  if (c == kEnd) return true;
-  std::ungetc(c, fFile);
-  return false;
-}
+bool TextInputStream::EOF() { return !fStream || fStream->Peek().empty(); }
 
-void TextInputStream::Close() {
-  if (fFile) std::fclose(fFile);
-  fFile = nullptr;
-}
+void TextInputStream::Close() { fStream.reset(); }

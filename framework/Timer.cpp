@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include "framework/UnhandledException.h"
+
 Timer::Timer() = default;
 
 Timer::~Timer() { Stop(); }
@@ -34,11 +36,11 @@ int Timer::Fire(void* data) {
     // A single-shot timer is off once it has fired, so that its action may arm it again.
     timer->fMode = 0;
     timer->fSource = 0;
-    timer->Event_Action();
+    UnhandledException::Guard([timer] { timer->Event_Action(); });
     return G_SOURCE_REMOVE;
   }
   // The action may delete the timer or restart it: either removes this source, and GLib then
   // ignores what is returned here; nothing touches the timer afterwards.
-  timer->Event_Action();
+  UnhandledException::Guard([timer] { timer->Event_Action(); });
   return G_SOURCE_CONTINUE;
 }

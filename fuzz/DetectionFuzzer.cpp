@@ -3,7 +3,8 @@
 // InDesign by default), one byte giving the name's length, the name's bytes, then the document.
 //
 // Besides the sanitizers, the result is checked against a plain in-memory reading of the same
-// bytes, which catches faults in the stream's read-ahead window and its end-of-file handling.
+// bytes, a byte at a time and with whole lines, which catches faults in the stream's read-ahead
+// window, its end-of-file handling and the detection's scan over it.
 #include <unistd.h>
 
 #include <cstdint>
@@ -80,8 +81,7 @@ Expected Model(const std::string& name, const std::string& bytes, const CPrefere
   };
   auto readLine = [&] {
     std::string line;
-    while (line.size() < DocumentDetection::kMaxLineLength) {
-      if (current == "\r" || current == "\n" || position >= bytes.size()) break;
+    while (current != "\r" && current != "\n" && position < bytes.size()) {
       line += current;
       next();
     }

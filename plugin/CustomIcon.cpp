@@ -11,7 +11,9 @@
 namespace {
 
 constexpr const char* kCustomIconAttribute = "metadata::custom-icon";
-constexpr int kBusTimeoutMilliseconds = 2000;
+// A document waits for its stamp at most about these two limits; it is opened only afterwards.
+constexpr int kBusTimeoutMilliseconds = 500;
+constexpr int kSetTimeoutMilliseconds = 1000;
 
 int32_t ResultOf(const GError* failure) {
   if (failure->domain == G_DBUS_ERROR) return kCustomIconMetadataUnavailable;
@@ -41,20 +43,27 @@ int32_t AddCustomIconMBS(const FolderItem& file, const IconFamilyMBS& icon, bool
   if (png.empty()) return kCustomIconBadFamily;
   const auto stored = IconStore::Put(png);
   if (!stored) return kCustomIconStoreNotWritable;
-  if (!MetadataService::Reachable(kBusTimeoutMilliseconds)) return kCustomIconMetadataUnavailable;
+  if (MetadataService::Reachable(kBusTimeoutMilliseconds) != MetadataService::Reach::Reachable) {
+    return kCustomIconMetadataUnavailable;
+  }
 
   gchar* uri = g_filename_to_uri(stored->c_str(), nullptr, nullptr);
   if (uri == nullptr) return kCustomIconStoreNotWritable;
-  GFile* target = g_file_new_for_path(file.NativePath().c_str());
   GError* failure = nullptr;
-  const bool set = g_file_set_attribute_string(target, kCustomIconAttribute, uri, G_FILE_QUERY_INFO_NONE,
-                                               nullptr, &failure);
-  const int32_t result = set ? kCustomIconOK : ResultOf(failure);
-  g_clear_error(&failure);
-  g_object_unref(target);
+  const MetadataService::Outcome outcome =
+      MetadataService::SetString(file.NativePath(), kCustomIconAttribute, uri, kSetTimeoutMilliseconds, &failure);
   g_free(uri);
+  int32_t result = kCustomIconOK;
+  if (outcome == MetadataService::Outcome::TimedOut) {
+    result = kCustomIconMetadataUnavailable;
+  } else if (outcome == MetadataService::Outcome::Failed) {
+    result = failure != nullptr ? ResultOf(failure) : kCustomIconSetFailed;
+  }
+  g_clear_error(&failure);
   return result;
 }
+
+bool CustomIconChangesFileMBS() { return false; }
 
 std::string CustomIconOf(const FolderItem& file) {
   GFile* target = g_file_new_for_path(file.NativePath().c_str());

@@ -3,6 +3,7 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include "framework/SessionBus.h"
 #include "plugin/ProcessSpawner.h"
 
 namespace {
@@ -54,7 +55,17 @@ bool DesktopLauncher::Launch(const std::string& launcherPath, const std::vector<
 
   bool launched = false;
   if (converted) {
+    // GIO announces the launch on the session bus, and would wait for good on one that never answers.
+    SessionBus::KeepOffSilentBus();
     GAppLaunchContext* context = g_app_launch_context_new();
+    // The program gets the user's own bus, even when this process keeps off a silent one.
+    if (const std::optional<SessionBus::UserVariable> user = SessionBus::Redirected()) {
+      if (user->value) {
+        g_app_launch_context_setenv(context, "DBUS_SESSION_BUS_ADDRESS", user->value->c_str());
+      } else {
+        g_app_launch_context_unsetenv(context, "DBUS_SESSION_BUS_ADDRESS");
+      }
+    }
     GError* failure = nullptr;
     // No G_SPAWN_DO_NOT_REAP_CHILD: GLib then detaches the program itself (double fork).
     launched = g_desktop_app_info_launch_uris_as_manager(info, uris, context, G_SPAWN_SEARCH_PATH,

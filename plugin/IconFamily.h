@@ -43,5 +43,11 @@ constexpr int32_t kCustomIconSetFailed = -6;          // the metadata service re
 // meaning here.
 int32_t AddCustomIconMBS(const FolderItem& file, const IconFamilyMBS& icon, bool compat);
 
+// Whether AddCustomIconMBS can change the file itself, its bytes or its dates. Only then does a
+// caller that keeps the file's date need to note it and set it back; here the icon is kept beside
+// the file, and setting the date back would only undo the date of another program's edit made in
+// the meantime.
+bool CustomIconChangesFileMBS();
+
 // The custom icon's URI that file carries, or the empty text (used by tests and tools).
 std::string CustomIconOf(const FolderItem& file);

@@ -1,36 +1,23 @@
 #include "plugin/MetadataService.h"
 
 #include <gio/gio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <system_error>
+#include <thread>
+
+#include "framework/SessionBus.h"
+#include "framework/System.h"
 
 namespace {
 
 constexpr const char* kServiceName = "org.gtk.vfs.Metadata";
 constexpr gint64 kAnswerLifetime = 30 * G_USEC_PER_SEC;
-
-// The session bus's address as GIO finds it, short of autolaunching: the environment, else the
-// user bus in the runtime folder.
-std::string SessionBusAddress() {
-  const char* fromEnvironment = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  if (fromEnvironment != nullptr && fromEnvironment[0] != '\0') return fromEnvironment;
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr || runtime[0] != '/') return std::string();
-  const std::string socketPath = std::string(runtime) + "/bus";
-  struct stat status {};
-  if (stat(socketPath.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode) || status.st_uid != getuid()) {
-    return std::string();
-  }
-  gchar* escaped = g_dbus_address_escape_value(socketPath.c_str());
-  std::string address = std::string("unix:path=") + escaped;
-  g_free(escaped);
-  return address;
-}
 
 // One asynchronous step's outcome. Shared by the waiting side and the callback: when the wait is
 // given up, the callback (should it ever come) still finds the object and frees it.
@@ -162,22 +149,124 @@ struct Answer {
   gint64 time = 0;  // monotonic, microseconds
 };
 
+// Bus addresses whose metadata service did not answer a call in time, and those whose refusal
+// has been logged: once per bus.
+struct Refusals {
+  std::mutex mutex;
+  std::set<std::string> stuck;
+  std::set<std::string> logged;
+};
+
+Refusals& TheRefusals() {
+  static Refusals refusals;
+  return refusals;
+}
+
+void LogOnce(const std::string& address, const std::string& line) {
+  Refusals& refusals = TheRefusals();
+  {
+    const std::lock_guard<std::mutex> lock(refusals.mutex);
+    if (!refusals.logged.insert(address).second) return;
+  }
+  System::DebugLog(line);
+}
+
+// A call that runs aside: the waiting side may give up on it, and then the call alone frees it.
+struct Attempt {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  bool set = false;
+  GError* failure = nullptr;
+  ~Attempt() { g_clear_error(&failure); }
+};
+
 }  // namespace
 
-bool MetadataService::Reachable(int timeoutMilliseconds) {
-  const std::string address = SessionBusAddress();
-  if (address.empty()) return false;
+MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
+  const std::string address = SessionBus::UserAddress();
+  if (address.empty()) return Reach::Unavailable;
+  switch (SessionBus::Check(timeoutMilliseconds)) {
+    case SessionBus::State::Answers:
+      break;
+    case SessionBus::State::Silent:
+      LogOnce(address, "Warning:AddCustomIconMBS: the session bus does not answer; no icons are stamped in this run");
+      return Reach::BusSilent;
+    case SessionBus::State::Absent:
+      return Reach::Unavailable;
+  }
+  {
+    Refusals& refusals = TheRefusals();
+    const std::lock_guard<std::mutex> lock(refusals.mutex);
+    if (refusals.stuck.count(address) != 0) return Reach::Stuck;
+  }
 
   // A run stamps documents one after the other, and asking the bus for each of them would cost a
-  // connection each (and the whole time limit each on a bus that never answers). The answer is
-  // kept for a while, for its bus only: an address that changes (a new session, tests) asks anew,
-  // and so does a long-running instance now and then, which sees a service installed or gone.
+  // connection each. The answer is kept for a while, for its bus only: an address that changes (a
+  // new session, tests) asks anew, and so does a long-running instance now and then, which sees a
+  // service installed or gone.
   static std::mutex mutex;
   static Answer last;
   const std::lock_guard<std::mutex> lock(mutex);
   const gint64 now = g_get_monotonic_time();
-  if (last.time != 0 && last.address == address && now - last.time < kAnswerLifetime) return last.reachable;
+  if (last.time != 0 && last.address == address && now - last.time < kAnswerLifetime) {
+    return last.reachable ? Reach::Reachable : Reach::Unavailable;
+  }
   const bool reachable = Probe(address, timeoutMilliseconds);
   last = Answer{address, reachable, g_get_monotonic_time()};
-  return reachable;
+  return reachable ? Reach::Reachable : Reach::Unavailable;
+}
+
+MetadataService::Outcome MetadataService::SetString(const std::string& path, const std::string& attribute,
+                                                    const std::string& value, int timeoutMilliseconds,
+                                                    GError** failure) {
+  // GIO's setting of metadata is a call to the service without a time limit of ours, so it runs
+  // on a thread of its own. Given up, it ends by itself (cancelled, or at GIO's own time-out).
+  auto attempt = std::make_shared<Attempt>();
+  GCancellable* cancellable = g_cancellable_new();
+  g_object_ref(cancellable);  // one reference for the thread, one for a cancel here
+  try {
+    std::thread([attempt, path, attribute, value, cancellable] {
+      GFile* file = g_file_new_for_path(path.c_str());
+      GError* error = nullptr;
+      const bool set = g_file_set_attribute_string(file, attribute.c_str(), value.c_str(), G_FILE_QUERY_INFO_NONE,
+                                                   cancellable, &error);
+      g_object_unref(file);
+      g_object_unref(cancellable);
+      const std::lock_guard<std::mutex> lock(attempt->mutex);
+      attempt->done = true;
+      attempt->set = set;
+      attempt->failure = error;
+      attempt->ended.notify_all();
+    }).detach();
+  } catch (const std::system_error& error) {
+    g_object_unref(cancellable);
+    g_object_unref(cancellable);
+    g_set_error(failure, G_IO_ERROR, G_IO_ERROR_FAILED, "no thread for the call: %s", error.what());
+    return Outcome::Failed;
+  }
+  std::unique_lock<std::mutex> lock(attempt->mutex);
+  const bool ended = attempt->ended.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
+                                             [&] { return attempt->done; });
+  if (!ended) {
+    lock.unlock();
+    g_cancellable_cancel(cancellable);
+    g_object_unref(cancellable);
+    const std::string address = SessionBus::UserAddress();
+    {
+      Refusals& refusals = TheRefusals();
+      const std::lock_guard<std::mutex> guard(refusals.mutex);
+      refusals.stuck.insert(address);
+    }
+    LogOnce(address, "Warning:AddCustomIconMBS: the metadata service did not answer within " +
+                         std::to_string(timeoutMilliseconds) + " ms; no more icons are stamped in this run");
+    return Outcome::TimedOut;
+  }
+  g_object_unref(cancellable);
+  if (attempt->set) return Outcome::Set;
+  if (failure != nullptr) {
+    *failure = attempt->failure;
+    attempt->failure = nullptr;
+  }
+  return Outcome::Failed;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Starts programs detached: each gets a session of its own, so a hang-up or interrupt of our
-// terminal does not reach it, and it outlives us. It is started with posix_spawn, which does not
-// copy this process, and stays our child only until it ends: the main event loop then collects
-// it, so it leaves no zombie (and if we end first, init takes it over). No shell is involved.
+// terminal does not reach it, and it outlives us. It is never our child (a go-between process
+// starts it and ends at once), so it leaves no zombie, and we keep nothing for it: no descriptor,
+// no watch, no event loop to collect it, however many run. No copy of this process is made (both
+// processes share its memory until the program runs), and no shell is involved.
 #include <string>
 #include <vector>
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "framework/MenuItem.h"
+#include "framework/UnhandledException.h"
 
 namespace {
 
@@ -20,7 +21,9 @@ void AddItems(QMenu* menu, MenuItem* parent) {
       QAction* action = menu->addAction(QString::fromStdString(item->Text()));
       if (item->KeyboardShortcut()) action->setShortcut(MenuBarView::Shortcut(*item->KeyboardShortcut()));
       // The item outlives every view of it: menu bars live as long as the program.
-      QObject::connect(action, &QAction::triggered, action, [item] { item->Trigger(); });
+      QObject::connect(action, &QAction::triggered, action, [item] {
+        UnhandledException::Guard([item] { item->Trigger(); });
+      });
     }
   }
 }

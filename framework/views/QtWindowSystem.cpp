@@ -20,6 +20,7 @@
 
 #include "framework/FileType.h"
 #include "framework/Runtime.h"
+#include "framework/UnhandledException.h"
 #include "framework/WindowSystem.h"
 #include "framework/views/QtToolkit.h"
 
@@ -96,6 +97,21 @@ class ChooserDialog : public QFileDialog {
   QString fChosenBundle;
 };
 
+// The application's event delivery, where every call into the program's code from a toolkit event
+// starts.
+class GuardedApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (...) {
+      UnhandledException::Handle(std::current_exception());
+      return true;
+    }
+  }
+};
+
 class QtWindowSystem : public WindowSystem {
  public:
   QtWindowSystem() {
@@ -106,7 +122,7 @@ class QtWindowSystem : public WindowSystem {
     static std::string name = Runtime::ProgramName();
     static int argc = 1;
     static char* argv[] = {name.data(), nullptr};
-    new QApplication(argc, argv);
+    new GuardedApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     // Hiding the last window (a modal window's OK) must not end the run; only Quit does.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -3,8 +3,15 @@
 // document's date kept to the nanosecond, and the stamp switched off.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "CoreFixture.h"
 #include "core/CPreferences.h"
@@ -179,10 +186,12 @@ TEST_P(EveryKind, IsStampedWithItsOwnIconAndKeepsItsDate) {
   }
   const int64_t before = ModificationNanos(document);
   ASSERT_NE(before % 1000000000, 0);
+  const int64_t changedBefore = StatusChangeNanos(document);
 
   EXPECT_EQ(Stamp(document, kind), kCustomIconOK);
   EXPECT_EQ(IconImage(document), BundleIconPNG(DocumentOfKind(kind).iconFile));
   EXPECT_EQ(ModificationNanos(document), before);
+  EXPECT_EQ(StatusChangeNanos(document), changedBefore) << "the stamp wrote to the file's inode";
   EXPECT_EQ(ReadFileBytes(document), DocumentOfKind(kind).content);
   EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
 }
@@ -210,6 +219,39 @@ INSTANTIATE_TEST_SUITE_P(Kinds, EveryKind, ::testing::Range(1, 13), [](const ::t
   const std::string file = DocumentOfKind(info.param).iconFile;
   return file.substr(0, file.find('.'));
 });
+
+// ---- Another program's edit during the stamps ----
+
+// A writer edits the document over and over while it is stamped. No stamp may give the document
+// a date older than that of an edit which had ended before the stamp returned: backup and sync
+// tools would miss the edit.
+TEST_F(IconStampTest, AnEditDuringTheStampKeepsItsOwnDate) {
+  if (!HasSessionBus()) GTEST_SKIP() << "custom icons need a session bus";
+  MakeBundle();
+  const std::string document = MakeDocument(4);
+  std::atomic<int64_t> lastEdit{0};
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    const int fd = open(document.c_str(), O_WRONLY | O_APPEND);
+    while (fd >= 0 && !stop) {
+      struct stat info {};
+      if (write(fd, "x", 1) == 1 && fstat(fd, &info) == 0) {
+        lastEdit = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    if (fd >= 0) close(fd);
+  });
+  int rolledBack = 0;
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_EQ(Stamp(document, 4), kCustomIconOK);
+    const int64_t edited = lastEdit;
+    if (ModificationNanos(document) < edited) ++rolledBack;
+  }
+  stop = true;
+  writer.join();
+  EXPECT_EQ(rolledBack, 0) << "stamps that gave the document an older date than its last edit";
+}
 
 // ---- The stamp switched off ----
 

@@ -5,6 +5,7 @@
 
 #include "CoreFixture.h"
 #include "core/CPreferences.h"
+#include "framework/TextInputStream.h"
 
 namespace {
 
@@ -173,7 +174,7 @@ TEST_F(PreferencesTest, SaveReplacesALongerFileWithThirteenLines) {
   EXPECT_EQ(text.substr(text.size() - 10), "1\n1\n1\n1\n1\n") << "a True read from 2 is saved as 1";
 }
 
-TEST_F(PreferencesTest, PathWithALineBreakIsNeverWritten) {
+TEST_F(PreferencesTest, PathThatWouldNotReadBackIsNeverWritten) {
   WritePreferences("old\n");
   for (const char* breakText : {"\n", "\r", "\r\n"}) {
     CPreferences p;
@@ -182,6 +183,33 @@ TEST_F(PreferencesTest, PathWithALineBreakIsNeverWritten) {
     EXPECT_EQ(ReadFileBytes(PreferencesPath()), "old\n");
   }
   EXPECT_EQ(CountLogged("Error:CPreferences.SavePreferences: path holds a line break: fInCopyCS3Path"), 3u);
+
+  CPreferences tooLong;
+  tooLong.fInDesignCS2Path = "/" + std::string(TextInputStream::kMaxLineLength, 'a');
+  tooLong.SavePreferences();
+  EXPECT_EQ(ReadFileBytes(PreferencesPath()), "old\n");
+  EXPECT_EQ(CountLogged("Error:CPreferences.SavePreferences: path too long: fInDesignCS2Path"), 1u);
+}
+
+TEST_F(PreferencesTest, LongestPathsReadBackLineForLine) {
+  CPreferences saved;
+  saved.fInDesignCS2Path = "/" + std::string(TextInputStream::kMaxLineLength - 1, 'a');
+  saved.fInCopyCS4Path = saved.fInDesignCS2Path;
+  saved.fDontAddIcon = true;
+  saved.SavePreferences();
+  CPreferences loaded;
+  loaded.LoadPreferences();
+  EXPECT_EQ(Paths(loaded), Paths(saved));
+  EXPECT_EQ(Flags(loaded), Flags(saved));
+  EXPECT_TRUE(Log().empty());
+
+  // A longer line from elsewhere is cut, and the lines after it keep their fields.
+  const std::string longer = "/" + std::string(TextInputStream::kMaxLineLength + 10, 'b');
+  WritePreferences(Lines({"/id1", longer, "/id3", "/id4", "/ic1", "/ic2", "/ic3", "/ic4", "1", "1", "1", "1", "0"}));
+  loaded.LoadPreferences();
+  EXPECT_EQ(loaded.fInDesignCS2Path, longer.substr(0, TextInputStream::kMaxLineLength));
+  EXPECT_EQ(loaded.fInCopyCS4Path, "/ic4");
+  EXPECT_EQ(Flags(loaded), (std::array<bool, 5>{true, true, true, true, false}));
 }
 
 TEST_F(PreferencesTest, SaveWithoutAPreferencesFolder) {

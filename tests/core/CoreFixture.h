@@ -106,6 +106,26 @@ struct RecordingApps {
       paths[i] = TestDocuments::WriteRecordingScript(dir, std::string("Adobe App ") + kTags[i], kTags[i], record);
     }
   }
+  // A test's last launches may still be starting when it ends; each is waited for (bounded), so
+  // that none finds its script gone with the test's folder.
+  ~RecordingApps() {
+    EXPECT_TRUE(TestDocuments::WaitUntil([&] { return !AnyRuns(); }))
+        << "a launched recording application did not end";
+  }
+  RecordingApps(const RecordingApps&) = delete;
+  RecordingApps& operator=(const RecordingApps&) = delete;
+
+  // Whether a process runs one of the scripts (the shell that runs it names it first).
+  bool AnyRuns() const {
+    const std::string folder = dir.path() + "/";
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+      const std::string command = ReadFileBytes(entry.path().string() + "/cmdline");
+      const size_t second = command.find('\0') + 1;
+      if (second != 0 && command.compare(second, folder.size(), folder) == 0) return true;
+    }
+    return false;
+  }
   std::string Record() const { return ReadFileBytes(record); }
   // Waits for the line "tag document" to be recorded.
   bool WaitFor(const std::string& tag, const std::string& document, int timeoutMs = 5000) const {

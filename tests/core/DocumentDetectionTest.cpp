@@ -137,7 +137,11 @@ class InCopySecondLineRows : public DetectionTest, public ::testing::WithParamIn
 TEST_P(InCopySecondLineRows, AnyLineEndsAndBlankLines) {
   const StoryRow row = GetParam();
   const std::vector<std::pair<std::string, std::string>> layouts = {
-      {"\n", "\n"}, {"\r\n", "\r\n"}, {"\r", "\r"}, {"\n\n\n", "\n"}, {"\r\n\r\n\t\n", "\r\n"}};
+      {"\n", "\n"}, {"\r\n", "\r\n"}, {"\r", "\r"}, {"\n\n\n", "\n"}, {"\r\n\r\n\t\n", "\r\n"},
+      // Lines have no length limit: a first line that runs on for 64 KiB and more, with a second
+      // line's text in it, and 70,000 line ends between the lines.
+      {std::string(65536 - kXmlDeclaration.size(), ' ') + "<aic:document>\n", "\n"},
+      {std::string(70000, '\n'), "\n"}};
   for (const auto& [between, lineEnd] : layouts) {
     SCOPED_TRACE("between " + std::to_string(between.size()) + " bytes");
     const Detected d = Detect("story.icml", InCopyStory(row.secondLine, between, lineEnd));
@@ -154,6 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StoryRow{kInCopyCSLine, 3, 5}, StoryRow{"<aic:document>", 3, 5}, StoryRow{kInCopyCS2Line, 4, 6},
         StoryRow{kInCopyCS3Line, 5, 7},
+        // The reader version is looked for in the whole line, however far along it stands.
+        StoryRow{"<?aid style=\"33\" " + std::string(70000, ' ') + "readerVersion=\"3.0\" ?>", 4, 6},
+        StoryRow{"<?aid style=\"50\" " + std::string(300000, ' ') + "readerVersion=\"6.0\" ?>", 6, 8},
         // The 33 prefix with no reader version at all is CS3 too.
         StoryRow{"<?aid style=\"33\" type=\"snippet\" ?>", 5, 7}, StoryRow{kInCopyCS4Line, 6, 8},
         // The 50 prefix needs the 6.0 reader version.
@@ -197,25 +204,37 @@ TEST_F(DetectionTest, ALineThatRunsToTheEndOfTheFileLosesItsLastByte) {
   EXPECT_EQ(Detect("b.icml", kXmlDeclaration + "\n" + cut + " ").result.docVersion, 6);
 }
 
-TEST_F(DetectionTest, HugeLinesAreCutAtTheLimit) {
-  const size_t limit = DocumentDetection::kMaxLineLength;
-  // A first line far beyond the limit: only the limit and the second line's limit are read.
-  Detected d = Detect("huge.icml", "<" + std::string(8 * limit, 'a'));
+TEST_F(DetectionTest, HugeLinesAreReadToTheirEnds) {
+  const std::string huge(8 << 20, 'a');
+  // A first line that is no declaration is not read on.
+  Detected d = Detect("huge.icml", "<" + huge);
   EXPECT_EQ(d.result.docVersion, -1);
-  EXPECT_LE(d.position, limit + 1);
+  EXPECT_LT(d.position, 65536u);
 
-  d = Detect("huge2.icml", "<?xml version=\"1.0\"" + std::string(8 * limit, 'a'));
-  EXPECT_EQ(d.result.docVersion, -1);
-  EXPECT_LE(d.position, 2 * limit + 1);
+  EXPECT_EQ(Detect("long first.icml", kXmlDeclaration + huge + "\n" + kInCopyCS4Line + "\n").result.docVersion, 6);
+  EXPECT_EQ(Detect("zeros.icml", kXmlDeclaration + "\n" + std::string(8 << 20, '\0') + kInCopyCS4Line + "\n")
+                .result.docVersion,
+            6);
+  // A huge second line that runs to the end of the file lacks its last byte there too.
+  const std::string cs2Line = "<?aid style=\"33\" " + huge + "readerVersion=\"3.0\"";
+  EXPECT_EQ(Detect("cut.incx", kXmlDeclaration + "\n" + cs2Line).result.docVersion, 5);
+  EXPECT_EQ(Detect("whole.incx", kXmlDeclaration + "\n" + cs2Line + " ").result.docVersion, 4);
+  // Zeros that run to the end of the file: the skip stops at the last byte, the second line is empty.
+  EXPECT_EQ(Detect("zeros only.icml", kXmlDeclaration + "\n" + std::string(1 << 20, '\0')).result.docVersion, -1);
+}
 
-  // Control bytes between the lines are skipped only up to the limit too.
-  d = Detect("zeros.icml", kXmlDeclaration + "\n" + std::string(8 * limit, '\0') + kInCopyCS4Line);
-  EXPECT_EQ(d.result.docVersion, -1);
-  EXPECT_LE(d.position, kXmlDeclaration.size() + 2 * limit + 2);
-
-  // Real lines are far below the limit and unaffected by it.
-  const std::string longLine = kInCopyCS4Line + std::string(limit / 2, ' ');
-  EXPECT_EQ(Detect("long.icml", InCopyStory(longLine)).result.docVersion, 6);
+TEST_F(DetectionTest, ReaderVersionIsFoundWhereverTheReadsSplitTheLine) {
+  // The reader version at every place across the first several kilobytes, so that it straddles
+  // any boundary between two of the stream's reads.
+  for (size_t blanks = 0; blanks < 9000; blanks += 7) {
+    const std::string line = "<?aid style=\"33\" " + std::string(blanks, ' ') + "readerVersion=\"3.0\"";
+    ASSERT_EQ(Detect("split.incx", kXmlDeclaration + "\n" + line + "\n").result.docVersion, 4) << blanks;
+    // Cut one byte short by a line end, it is not there.
+    ASSERT_EQ(Detect("short.incx", kXmlDeclaration + "\n" + line.substr(0, line.size() - 1) + "\n\"\n")
+                  .result.docVersion,
+              5)
+        << blanks;
+  }
 }
 
 TEST_F(DetectionTest, BinaryGarbageAfterLessThan) {

@@ -188,4 +188,12 @@ inline int64_t ModificationNanos(const std::string& path) {
   return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
+// The status-change time (ctime) of a file in nanoseconds, 0 when it cannot be read: any write to
+// the file or its inode moves it.
+inline int64_t StatusChangeNanos(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return 0;
+  return static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+}
+
 }  // namespace TestDocuments

@@ -3,9 +3,12 @@
 // and preferences files that are garbage, huge, unreadable or not replaceable. Each case has one
 // outcome, and none may hang, crash or take memory without bound.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -50,8 +53,10 @@ enum class Made {
   Unreadable,
   SparseLessThan,
   SparseXmlDeclaration,
+  SparseStory,
 };
-enum class Outcome { Nothing, Rejected, CouldNotOpen };
+// Launched: with the InCopy CS4 application, the only one that such a document goes to.
+enum class Outcome { Nothing, Rejected, CouldNotOpen, Launched };
 
 struct DocumentRow {
   const char* name;
@@ -95,9 +100,11 @@ class HostileDocument : public ProgramFixture, public ::testing::WithParamInterf
       case Made::CharacterDevice: return "/dev/zero";
       case Made::Unreadable: return Document("document.indd", InDesignDocument(5), 0);
       // 4 GiB that begin with "<" and hold no line break: all but the first bytes are a hole,
-      // which reads as zeros.
+      // which reads as zeros. A first line of 4 GiB is read to its end, without a line end there.
       case Made::SparseLessThan: return Sparse("<");
       case Made::SparseXmlDeclaration: return Sparse(kXmlDeclaration);
+      // 4 GiB of zeros between the declaration and the second line, which is read all the same.
+      case Made::SparseStory: return Sparse(kXmlDeclaration + "\n", kInCopyCS4Line + "\n");
     }
     return at;
   }
@@ -108,9 +115,12 @@ class HostileDocument : public ProgramFixture, public ::testing::WithParamInterf
     return path;
   }
 
-  std::string Sparse(const std::string& head) {
+  std::string Sparse(const std::string& head, const std::string& tail = "") {
     const std::string path = Document("document.incx", head);
     EXPECT_EQ(truncate(path.c_str(), off_t(4) << 30), 0);
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+    EXPECT_EQ(write(fd, tail.data(), tail.size()), static_cast<ssize_t>(tail.size()));
+    close(fd);
     return path;
   }
 
@@ -125,7 +135,9 @@ class HostileDocument : public ProgramFixture, public ::testing::WithParamInterf
 TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
   const DocumentRow& row = GetParam();
   // Any version code above 0 would be launched, which shows as a record.
-  for (Slot slot : {IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3, ICCS4}) Configure(slot);
+  for (Slot slot : {IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3}) Configure(slot);
+  const std::string inCopyCS4Record = Path("InCopy CS4 record.bin");
+  prefs.paths[ICCS4] = WriteRecorder(Path("apps/InCopy CS4"), inCopyCS4Record);
   WritePreferences();
   const std::string document = Make(row.made);
   const int boxes = row.outcome == Outcome::CouldNotOpen ? 1 : 0;
@@ -153,7 +165,10 @@ TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
   if (row.outcome == Outcome::Rejected) lines = {kRejected};
   if (row.outcome == Outcome::CouldNotOpen) lines = {CouldNotOpen(document)};
   EXPECT_EQ(run->LogLines(), lines) << run->Output();
-  EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{}) << "nothing is launched";
+  const std::vector<Record> launched =
+      row.outcome == Outcome::Launched ? std::vector<Record>{{options.tag, document}} : std::vector<Record>{};
+  EXPECT_EQ(WaitForRecords(inCopyCS4Record, launched.size()), launched);
+  EXPECT_EQ(ReadRecords(RecordFile()), std::vector<Record>{}) << "nothing else is launched";
 
   std::cout << "[ measured ] " << row.name << ": " << Milliseconds(run->Elapsed()) << " ms, peak "
             << run->PeakResidentKiB() / 1024 << " MiB\n";
@@ -178,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DocumentRow{"CharacterDevice", Made::CharacterDevice, Outcome::CouldNotOpen},
                       DocumentRow{"Unreadable", Made::Unreadable, Outcome::CouldNotOpen},
                       DocumentRow{"SparseFourGiBLessThan", Made::SparseLessThan, Outcome::Nothing},
-                      DocumentRow{"SparseFourGiBXmlDeclaration", Made::SparseXmlDeclaration, Outcome::Nothing}),
+                      DocumentRow{"SparseFourGiBXmlDeclaration", Made::SparseXmlDeclaration, Outcome::Nothing},
+                      DocumentRow{"SparseFourGiBBeforeTheSecondLine", Made::SparseStory, Outcome::Launched}),
     [](const ::testing::TestParamInfo<DocumentRow>& info) { return std::string(info.param.name); });
 
 // ---- Names that a shell would read as code ----
@@ -545,5 +561,253 @@ TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhol
   const std::vector<Record> records = WaitForRecords(RecordFile(), kInstances - 1);
   EXPECT_EQ(records.size(), size_t(kInstances - 1)) << Shown(records);
 }
+
+// ---- Neighbours that do not answer ----
+
+// However the others behave, a document is opened within this time.
+constexpr int kOpensWithinMs = 2000;
+
+// How long after since the first launch was recorded; none when none came within the time.
+std::optional<int64_t> FirstLaunchAfter(Clock::time_point since, const std::string& recordFile, int timeoutMs) {
+  const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Clock::now() < end) {
+    if (!ReadRecords(recordFile).empty()) return Milliseconds(Clock::now() - since);
+    Pause(5);
+  }
+  return std::nullopt;
+}
+
+// A socket that takes connections in and never answers, as a stuck bus or program does. It runs
+// in a process of its own that does nothing else (the program watches what its peer does); the
+// child makes system calls only.
+class SilentListener {
+ public:
+  explicit SilentListener(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 64) != 0) {
+      if (fd >= 0) close(fd);
+      return;
+    }
+    fPid = fork();
+    if (fPid == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      for (;;) {
+        if (accept(fd, nullptr, nullptr) < 0) pause();
+      }
+    }
+    close(fd);
+  }
+  ~SilentListener() {
+    if (fPid <= 0) return;
+    kill(fPid, SIGKILL);
+    waitpid(fPid, nullptr, 0);
+  }
+  SilentListener(const SilentListener&) = delete;
+  SilentListener& operator=(const SilentListener&) = delete;
+  bool Listening() const { return fPid > 0; }
+
+ private:
+  pid_t fPid = -1;
+};
+
+// A session bus of the test's own, with the session configuration (which starts GIO's metadata
+// daemon on demand), in the test's environment.
+class PrivateBus {
+ public:
+  PrivateBus(const std::string& folder, const std::map<std::string, std::string>& environment)
+      : fFolder(folder), fEnvironment(environment) {
+    if (access("/usr/bin/dbus-daemon", X_OK) != 0 || access("/usr/bin/gdbus", X_OK) != 0) return;
+    const std::string socketPath = folder + "/bus";
+    fDaemon = std::make_unique<Child>(ChildLaunch{
+        {"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socketPath},
+        environment, folder + "/dbus-daemon.txt", "", false, -1});
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    while (access(socketPath.c_str(), F_OK) != 0 && fDaemon->Running() && Clock::now() < end) Pause(10);
+    if (access(socketPath.c_str(), F_OK) == 0) fAddress = "unix:path=" + socketPath;
+  }
+  ~PrivateBus() {
+    if (fStopped > 0) {
+      kill(fStopped, SIGCONT);
+      kill(fStopped, SIGTERM);
+    }
+    if (fDaemon) fDaemon->Terminate(3000);
+  }
+  PrivateBus(const PrivateBus&) = delete;
+  PrivateBus& operator=(const PrivateBus&) = delete;
+
+  const std::string& Address() const { return fAddress; }
+
+  // Has the bus start GIO's metadata daemon and stops it (SIGSTOP): it keeps its name on the bus
+  // and answers nothing. Empty, or what went wrong.
+  std::string StopMetadataDaemon() {
+    if (Call("StartServiceByName", {"org.gtk.vfs.Metadata", "0"}).empty()) return "the metadata daemon did not start";
+    const std::string owner = Call("GetConnectionUnixProcessID", {"org.gtk.vfs.Metadata"});
+    const size_t at = owner.find("uint32 ");
+    const pid_t pid = at == std::string::npos ? 0 : pid_t(std::atoi(owner.c_str() + at + 7));
+    if (pid <= 0 || kill(pid, SIGSTOP) != 0) return "no metadata daemon to stop: " + owner;
+    fStopped = pid;
+    return {};
+  }
+
+ private:
+  // A method of the bus itself; its reply, or the empty text on failure.
+  std::string Call(const std::string& method, const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv = {"/usr/bin/gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                                     "--object-path", "/org/freedesktop/DBus", "--method",
+                                     "org.freedesktop.DBus." + method};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::map<std::string, std::string> environment = fEnvironment;
+    environment["DBUS_SESSION_BUS_ADDRESS"] = fAddress;
+    const CommandResult result = RunCommand(argv, environment, fFolder + "/gdbus.txt");
+    return result.exitCode == 0 ? result.output : std::string();
+  }
+
+  std::string fFolder;
+  std::map<std::string, std::string> fEnvironment;
+  std::unique_ptr<Child> fDaemon;
+  std::string fAddress;
+  pid_t fStopped = 0;
+};
+
+enum class Stuck { SessionBus, MetadataDaemon };
+
+struct StuckServiceRow {
+  const char* name;
+  Stuck stuck;
+  Launcher launcher;
+  std::string line;
+  friend void PrintTo(const StuckServiceRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class StuckService : public ProgramFixture, public ::testing::WithParamInterface<StuckServiceRow> {
+ protected:
+  // An application that records, in place of the tag, the session bus address it was given.
+  std::string BusRecorder(Launcher kind) {
+    const std::string script = Path("apps/bus recorder");
+    root.Write("apps/bus recorder",
+               "#!/bin/sh\nprintf '%s\\0%s\\0' \"${DBUS_SESSION_BUS_ADDRESS-}\" \"$1\" >> '" + RecordFile() + "'\n",
+               0755);
+    if (kind != Launcher::DesktopLauncher) return script;
+    root.Write("apps/bus recorder.desktop",
+               "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + script + "\" %f\n", 0644);
+    return Path("apps/bus recorder.desktop");
+  }
+};
+
+// Icons on, two documents: both are opened, the first within two seconds, unstamped, with one
+// warning for the run; the applications still get the user's own bus.
+TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
+  const StuckServiceRow& row = GetParam();
+  prefs.paths[IDCS3] = BusRecorder(row.launcher);
+  prefs.dontAddIcon = false;
+  WritePreferences();
+  const std::vector<std::string> documents = {Document("a.indd", InDesignDocument(5)),
+                                              Document("b.indd", InDesignDocument(5))};
+  RunOptions options;
+  VirtualDisplay display;
+  std::unique_ptr<SilentListener> silentBus;
+  std::unique_ptr<PrivateBus> bus;
+  if (row.stuck == Stuck::SessionBus) {
+    // Qt asks the bus on a real desktop (its accessibility bridge), not headless.
+    if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
+    options.display = &display;
+    silentBus = std::make_unique<SilentListener>(Path("silent-bus"));
+    ASSERT_TRUE(silentBus->Listening());
+    options.busAddress = "unix:path=" + Path("silent-bus");
+  } else {
+    bus = std::make_unique<PrivateBus>(Path("output"), Environment(options));
+    if (bus->Address().empty()) GTEST_SKIP() << "no dbus-daemon and gdbus to run a bus of the test's own";
+    ASSERT_EQ(bus->StopMetadataDaemon(), "");
+    options.busAddress = bus->Address();
+  }
+
+  const Clock::time_point started = Clock::now();
+  auto run = Start(documents, options);
+  const std::optional<int64_t> opened = FirstLaunchAfter(started, RecordFile(), 60000);
+  ASSERT_TRUE(opened) << run->Output();
+  EXPECT_LT(*opened, kOpensWithinMs * kSlowdown);
+  ASSERT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_EQ(run->LogLines(), std::vector<std::string>{row.line}) << run->Output();
+  std::vector<Record> expected = {{options.busAddress, documents[0]}, {options.busAddress, documents[1]}};
+  EXPECT_EQ(WaitForRecords(RecordFile(), 2), expected);
+}
+
+const std::string kSilentBusLine =
+    "Warning:AddCustomIconMBS: the session bus does not answer; no icons are stamped in this run";
+const std::string kStuckMetadataLine =
+    "Warning:AddCustomIconMBS: the metadata service did not answer within 1000 ms; no more icons are stamped in "
+    "this run";
+
+INSTANTIATE_TEST_SUITE_P(
+    Neighbours, StuckService,
+    ::testing::Values(StuckServiceRow{"SilentBusExecutable", Stuck::SessionBus, Launcher::Executable, kSilentBusLine},
+                      StuckServiceRow{"SilentBusDesktopLauncher", Stuck::SessionBus, Launcher::DesktopLauncher,
+                                      kSilentBusLine},
+                      StuckServiceRow{"StoppedMetadataDaemon", Stuck::MetadataDaemon, Launcher::Executable,
+                                      kStuckMetadataLine}),
+    [](const ::testing::TestParamInfo<StuckServiceRow>& info) { return std::string(info.param.name); });
+
+enum class StuckInstance { Stopped, SilentListener };
+void PrintTo(StuckInstance stuck, std::ostream* out) {
+  *out << (stuck == StuckInstance::Stopped ? "a stopped instance" : "a silent listener");
+}
+
+class UnansweringInstance : public ProgramFixture, public ::testing::WithParamInterface<StuckInstance> {};
+
+// What listens on the hand-over socket never answers: the start opens its document itself within
+// two seconds. A stopped instance that resumes afterwards finds that hand-over given up and does
+// not open the document too, and it still takes a later start's document.
+TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnce) {
+  Configure(IDCS3);
+  WritePreferences();
+  const std::string document = Document("a.indd", InDesignDocument(5));
+  const std::string socketPath = Path("home/runtime/tessarine.socket");
+  std::unique_ptr<Child> first;
+  std::unique_ptr<SilentListener> listener;
+  if (GetParam() == StuckInstance::Stopped) {
+    first = Start({});  // without documents it waits, and later shows its configuration window
+    ASSERT_TRUE(WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0; }, 10000 * kSlowdown))
+        << first->Output();
+    ASSERT_EQ(kill(first->Pid(), SIGSTOP), 0);
+  } else {
+    listener = std::make_unique<SilentListener>(socketPath);
+    ASSERT_TRUE(listener->Listening());
+  }
+
+  RunOptions second;
+  second.tag = "second";
+  const Clock::time_point started = Clock::now();
+  auto run = Start({document}, second);
+  const std::optional<int64_t> opened = FirstLaunchAfter(started, RecordFile(), 60000);
+  ASSERT_TRUE(opened) << run->Output();
+  EXPECT_LT(*opened, kOpensWithinMs * kSlowdown);
+  EXPECT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+
+  std::vector<Record> expected = {{"second", document}};
+  if (first) {
+    ASSERT_EQ(kill(first->Pid(), SIGCONT), 0);
+    const std::string later = Document("b.indd", InDesignDocument(5));
+    RunOptions third;
+    third.tag = "third";
+    auto handing = Start({later}, third);
+    EXPECT_EQ(handing->WaitForExit(10000 * kSlowdown), 0) << handing->Output();
+    EXPECT_EQ(first->WaitForExit(10000 * kSlowdown), 0) << first->Output();
+    EXPECT_TRUE(first->LogLines().empty()) << first->Output();
+    expected.push_back({"first", later});
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(WaitForRecords(RecordFile(), expected.size()), expected) << Shown(ReadRecords(RecordFile()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Neighbours, UnansweringInstance,
+                         ::testing::Values(StuckInstance::Stopped, StuckInstance::SilentListener),
+                         [](const ::testing::TestParamInfo<StuckInstance>& info) {
+                           return std::string(info.param == StuckInstance::Stopped ? "StoppedInstance"
+                                                                                   : "SilentListener");
+                         });
 
 }  // namespace

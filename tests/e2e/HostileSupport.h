@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -70,6 +71,7 @@ struct ChildLaunch {
   std::string workingFolder;  // empty: the test's own
   bool unprivileged = false;  // run as kUnprivilegedId
   int passFd = -1;            // given to the child as descriptor 3
+  rlim_t fileLimit = 0;       // a soft limit on open files for the child; 0: ours
 };
 
 // A child process. The only calls between fork and exec are system calls, so forking from the
@@ -104,6 +106,8 @@ class Child {
     // program by the time the constructor returns, so nothing measured belongs to the fork's copy
     // of the test program.
     const int statusFd = pass >= 0 ? 4 : 3;
+    rlimit fileLimits{};
+    getrlimit(RLIMIT_NOFILE, &fileLimits);
     fStarted = Clock::now();
     fPid = fork();
     if (fPid == 0) {
@@ -122,6 +126,8 @@ class Child {
       }
       int failure = 0;
       if (folder != nullptr && chdir(folder) != 0) failure = 126;
+      const rlimit files{launch.fileLimit, fileLimits.rlim_max};
+      if (launch.fileLimit != 0 && setrlimit(RLIMIT_NOFILE, &files) != 0) failure = 124;
       if (failure == 0 && launch.unprivileged &&
           (setgroups(0, nullptr) != 0 || setresgid(kUnprivilegedId, kUnprivilegedId, kUnprivilegedId) != 0 ||
            setresuid(kUnprivilegedId, kUnprivilegedId, kUnprivilegedId) != 0)) {
@@ -491,6 +497,8 @@ struct RunOptions {
   VirtualDisplay* display = nullptr;    // none: headless (offscreen), where no box can be answered
   bool unprivileged = false;
   std::string workingFolder;            // empty: the documents folder
+  std::string busAddress;               // empty: an address where no bus listens
+  rlim_t fileLimit = 0;                 // a soft limit on open files; 0: the test's own
 };
 
 // Everything of one test below one folder: home (with config, data and runtime), the recording
@@ -516,7 +524,7 @@ class ProgramFixture : public ::testing::Test {
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
         {"LANG", "C.UTF-8"},
         // No session bus: GIO must not start one (on X it would, and it would outlive the test).
-        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + Path("no-bus")},
+        {"DBUS_SESSION_BUS_ADDRESS", options.busAddress.empty() ? "unix:path=" + Path("no-bus") : options.busAddress},
         {kTagVariable, options.tag},
     };
     if (options.display) {
@@ -537,6 +545,7 @@ class ProgramFixture : public ::testing::Test {
     launch.outputPath = Path("output/" + options.tag + "-" + std::to_string(++fRuns) + ".txt");
     launch.workingFolder = options.workingFolder.empty() ? Path("documents") : options.workingFolder;
     launch.unprivileged = options.unprivileged;
+    launch.fileLimit = options.fileLimit;
     auto child = std::make_unique<Child>(launch);
     EXPECT_TRUE(child->Started());
     return child;

@@ -73,6 +73,31 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   EXPECT_LT(Milliseconds(slowest), 8000);
 }
 
+// A run keeps nothing open per launched application, so a desktop's limit on open files
+// (1,024 usually, a quarter of that here) bounds nothing: each of a thousand documents is
+// launched once, and nothing is logged.
+TEST_F(LoadTest, AThousandDocumentsUnderALimitOf256OpenFiles) {
+  constexpr int kDocuments = 1000;
+  Configure(IDCS4);
+  WritePreferences();
+  const std::string content = InDesignDocument(6);
+  std::vector<Record> expected;
+  std::vector<std::string> documents;
+  for (int i = 0; i < kDocuments; ++i) {
+    documents.push_back(Document("limited/" + std::to_string(i) + ".indd", content));
+    expected.push_back({"first", documents.back()});
+  }
+  std::sort(expected.begin(), expected.end());
+  RunOptions limited;
+  limited.fileLimit = 256;
+  auto run = Start(documents, limited);
+  ASSERT_EQ(run->WaitForExit(60000 * kSlowdown), 0) << run->Output().substr(0, 2000);
+  EXPECT_EQ(run->LogLines(), std::vector<std::string>{}) << run->Output().substr(0, 2000);
+  const std::vector<Record> records = WaitForRecords(RecordFile(), kDocuments, 30000);
+  EXPECT_EQ(records.size(), expected.size());
+  EXPECT_TRUE(records == expected) << "a document was lost or launched twice";
+}
+
 // Ten thousand documents in one start, each launched once; the quit comes a quarter of a second
 // after the last. Each launch forks the program, which a sanitizer build makes several times
 // slower: there a fifth of the documents take the same roads.

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <stdexcept>
 
 #include "WindowFixture.h"
 #include "framework/BevelButton.h"
@@ -15,8 +16,10 @@
 #include "framework/Picture.h"
 #include "framework/PushButton.h"
 #include "framework/RadioButton.h"
+#include "framework/Runtime.h"
 #include "framework/Separator.h"
 #include "framework/StaticText.h"
+#include "support/FakePlatform.h"
 
 namespace {
 
@@ -115,6 +118,21 @@ TEST_F(ControlsTest, CheckBoxActionRunsOnClicksOnly) {
   EXPECT_TRUE(check->Value());
   EXPECT_EQ(actions, 2);
   window->Hide();
+}
+
+// A click whose action throws inside a modal window: the error line, and the window's loop ends
+// with the run.
+TEST_F(ControlsTest, AnExceptionFromAnActionEndsTheModalLoopAndTheRun) {
+  ScopedFakePlatform fake;
+  ProbeWindow* window = MakeWindow("Probe.Throw");
+  auto* button = window->Add<PushButton>("BtnThrow", 10, 10, 100, 24);
+  button->Action = [] { throw std::runtime_error("from a button"); };
+  RunModal(window, [button] { QTest::mouseClick(button->NativeWidget(), Qt::LeftButton); });
+  EXPECT_EQ(fake->log, std::vector<std::string>{"Error:Application.UnhandledException: from a button"});
+  EXPECT_TRUE(Runtime::IsQuitting());
+  window->Hide();
+  Runtime::ProcessEvents(0);  // a fresh stretch of events outside a run
+  EXPECT_FALSE(Runtime::IsQuitting());
 }
 
 TEST_F(ControlsTest, BevelButtonsNeverTakeTheFocus) {

@@ -137,6 +137,16 @@ TEST_F(HandoverPeerTest, OfTwoStartsAtOnceOneRunsAndTakesBothDocuments) {
   EXPECT_EQ(AwaitExit(running), 3);
 }
 
+TEST_F(HandoverPeerTest, AnExceptionFromAnEventEndsTheRunWithAnErrorLineAndItsExitCode) {
+  QProcess* run = Start({"/one", "throw", "/two"});
+  const std::string a = Pid(run);
+  EXPECT_EQ(AwaitExit(run), 70) << "and no crash";
+  EXPECT_EQ(ReadLog(), (Lines{"open " + a, "doc " + a + " /one", "doc " + a + " " + folder + "/throw"}));
+  EXPECT_NE(run->readAllStandardError().toStdString().find(
+                "Error:Application.UnhandledException: thrown by the peer"),
+            std::string::npos);
+}
+
 TEST_F(HandoverPeerTest, TheResourcesFolderLiesBesideTheExecutablesFolder) {
   const std::string macOS = folder + "/Peer.app/Contents/MacOS";
   const std::string resources = folder + "/Peer.app/Contents/Resources";

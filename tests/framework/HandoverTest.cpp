@@ -1,6 +1,8 @@
 #include "framework/DocumentHandover.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -209,6 +211,21 @@ TEST_F(HandoverTest, ASocketLeftByAKilledInstanceIsReplaced) {
   std::future<bool> sent = SendInBackground({"/after replacement"});
   EXPECT_TRUE(Await(sent));
   EXPECT_EQ(delivered, (std::vector<Batch>{{"/after replacement"}}));
+}
+
+// Its holder may be stopped in the middle of a start or a quit: a start does not wait for it, and
+// runs without the socket rather than replace one that may be live.
+TEST_F(HandoverTest, ALockThatStaysTakenIsNotWaitedFor) {
+  const int held = open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  DocumentHandover handover(Recorder());
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(handover.Listen());
+  EXPECT_LT(clock.elapsed(), 3000);
+  EXPECT_FALSE(IsSocket(socketPath));
+  close(held);
 }
 
 TEST_F(HandoverTest, AConnectionNotYetAnsweredWhenTheInstanceQuitsIsRefused) {

@@ -2,16 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Timer.h"
+#include "framework/UnhandledException.h"
+#include "support/FakePlatform.h"
 
 namespace {
 
@@ -211,6 +216,83 @@ TEST_F(RuntimeTest, QuitOutsideARunDoesNotSpoilLaterLoops) {
   EXPECT_GE(clock.elapsed(), 45);
   EXPECT_FALSE(Runtime::IsQuitting());
 }
+
+// ---- An exception that escapes the program's code ----
+
+class ThrowingTimer : public Timer {
+ public:
+  void Event_Action() override { throw std::runtime_error("from a timer"); }
+};
+
+struct Escape {
+  const char* name;
+  // Sets the application object up to throw somewhere; a test's extra start-up may throw too.
+  std::function<void(RecordingApp&, Events&)> setUp;
+  std::function<void()> moreStartup;
+  std::string what;
+  Events events;  // what the program saw
+  friend void PrintTo(const Escape& row, std::ostream* out) { *out << row.name; }
+};
+
+class EscapingException : public RuntimeTest, public testing::WithParamInterface<Escape> {
+ protected:
+  ScopedFakePlatform fake;
+};
+
+// The run ends at once with its own exit code and one error line, whatever the program asks for
+// after the throw; nothing more is delivered to it.
+TEST_P(EscapingException, IsLoggedAndEndsTheRunInOrder) {
+  const Escape& row = GetParam();
+  const int code = RunApp({"/first", "/second"}, [&](RecordingApp& app) { row.setUp(app, events); }, row.moreStartup);
+  EXPECT_EQ(code, UnhandledException::kExitCode);
+  EXPECT_EQ(events, row.events);
+  EXPECT_EQ(fake->log, std::vector<std::string>{"Error:Application.UnhandledException: " + row.what});
+  EXPECT_FALSE(Runtime::IsQuitting()) << "the failure belongs to the run that ended";
+}
+
+const std::function<void()> kNoStartup;
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, EscapingException,
+    testing::Values(
+        Escape{"StartUp", [](RecordingApp&, Events&) {}, [] { throw std::runtime_error("from start-up"); },
+               "from start-up", {}},
+        Escape{"Open", [](RecordingApp& app, Events&) { app.onOpen = [] { throw std::logic_error("from Open"); }; },
+               kNoStartup, "from Open", {"open"}},
+        Escape{"FirstDocumentOfABatch",
+               [](RecordingApp& app, Events&) {
+                 app.onDocument = [](const std::string&) {
+                   Runtime::PostOpenDocument("/later");
+                   throw std::out_of_range("from a document");
+                 };
+               },
+               kNoStartup, "from a document", {"open", "/first"}},
+        Escape{"TimerInANestedLoop",
+               [](RecordingApp& app, Events& events) {
+                 app.onDocument = [&events](const std::string& path) {
+                   if (path != "/first") return;
+                   ThrowingTimer timer;
+                   timer.SetPeriod(5);
+                   timer.SetMode(1);
+                   QEventLoop nested;
+                   QTimer::singleShot(3000, &nested, [&] { nested.exit(-1); });  // only if the throw did not end it
+                   events.push_back("nested loop gave " + std::to_string(nested.exec()));
+                   Application::Current()->Quit(0);
+                 };
+               },
+               kNoStartup, "from a timer", {"open", "/first", "nested loop gave 70"}},
+        Escape{"QueuedCall",
+               [](RecordingApp& app, Events&) {
+                 app.onOpen = [] {
+                   QMetaObject::invokeMethod(QCoreApplication::instance(), [] { throw 42; }, Qt::QueuedConnection);
+                   QTimer::singleShot(1000, [] { Application::Current()->Quit(0); });
+                 };
+                 app.onDocument = [](const std::string& path) {
+                   if (path == "/second") Runtime::PostOpenDocument("/after the throw");
+                 };
+               },
+               kNoStartup, "an exception that is no std::exception", {"open", "/first", "/second"}}),
+    [](const testing::TestParamInfo<Escape>& info) { return std::string(info.param.name); });
 
 class CountingApp : public Application {
  public:

@@ -128,6 +128,31 @@ TEST_F(BinaryStreamTest, ByteReadsAcrossTheReadAheadMatchTheFile) {
   EXPECT_EQ(stream->Read(5000), content.substr(9990));
 }
 
+TEST_F(BinaryStreamTest, PeeksFollowThePositionAcrossTheReadAhead) {
+  std::string content;
+  for (int i = 0; i < 600000; ++i) content += static_cast<char>((i * 7 + i / 256) & 0xFF);
+  auto stream = Open(content);
+  // A scan that takes what each peek gives reads the file whole and in order.
+  std::string scanned;
+  for (std::string_view bytes = stream->Peek(); !bytes.empty(); bytes = stream->Peek()) {
+    scanned.append(bytes);
+    stream->SetPosition(stream->Position() + bytes.size());
+  }
+  EXPECT_EQ(scanned, content);
+  EXPECT_TRUE(stream->EOF());
+  // Back into the middle and past the end: a peek does not move the position.
+  stream->SetPosition(12345);
+  ASSERT_FALSE(stream->Peek().empty());
+  EXPECT_EQ(stream->Peek()[0], content[12345]);
+  EXPECT_EQ(stream->Position(), 12345u);
+  EXPECT_EQ(stream->ReadByte(), static_cast<uint8_t>(content[12345]));
+  stream->SetPosition(content.size() + 10);
+  EXPECT_TRUE(stream->Peek().empty());
+  stream->Close();
+  stream->SetPosition(0);
+  EXPECT_TRUE(stream->Peek().empty());
+}
+
 TEST_F(BinaryStreamTest, CloseIsIdempotent) {
   auto stream = Open("abc");
   EXPECT_TRUE(stream->IsOpen());
@@ -171,13 +196,17 @@ TEST_F(TextInputTest, EndsAfterAFinalLineEnd) {
   EXPECT_EQ(empty->ReadLine(), "");
 }
 
-TEST_F(TextInputTest, OverlongLinesComeBackInPieces) {
-  const size_t piece = TextInputStream::kMaxLineLength;
-  auto stream = Open(std::string(piece, 'a') + "\n" + std::string(piece + piece / 2, 'b') + "\r\nnext");
-  EXPECT_EQ(stream->ReadLine(), std::string(piece, 'a'));  // the line end after a full piece is its own
-  EXPECT_EQ(stream->ReadLine(), std::string(piece, 'b'));
-  EXPECT_EQ(stream->ReadLine(), std::string(piece / 2, 'b'));
+TEST_F(TextInputTest, OverlongLinesAreCutAndTheNextLineStaysInPlace) {
+  const size_t limit = TextInputStream::kMaxLineLength;
+  auto stream = Open(std::string(limit, 'a') + "\n" + std::string(3 * limit, 'b') + "\r\nnext\r" +
+                     std::string(limit + 1, 'c') + "\r\n\nlast");
+  EXPECT_EQ(stream->ReadLine(), std::string(limit, 'a'));
+  EXPECT_EQ(stream->ReadLine(), std::string(limit, 'b'));
   EXPECT_EQ(stream->ReadLine(), "next");
+  EXPECT_EQ(stream->ReadLine(), std::string(limit, 'c'));
+  EXPECT_EQ(stream->ReadLine(), "");
+  EXPECT_EQ(stream->ReadLine(), "last");
+  EXPECT_TRUE(stream->EOF());
 }
 
 // ---- TextOutputStream ----

@@ -1,6 +1,7 @@
 // A minimal program on the framework for the framework's cross-process tests. It appends what it
 // is given to the file named by PEER_LOG, one line each: "open <pid>" and "doc <pid> <path>". A
-// document named "quit" ends the run with exit code 3; after PEER_LIFETIME milliseconds (default
+// document named "quit" ends the run with exit code 3, one named "throw" throws from its event;
+// after PEER_LIFETIME milliseconds (default
 // 20000) it ends by itself with exit code 9. With PEER_PRINT_PATHS set it prints its executable
 // and resources folder ("none" when there is none) and exits.
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "framework/Application.h"
@@ -43,6 +45,7 @@ class PeerApp : public Application {
   void Event_OpenDocument(FolderItemPtr item) override {
     Append("doc " + std::to_string(getpid()) + " " + item->NativePath());
     if (item->Name() == "quit") Quit(3);
+    if (item->Name() == "throw") throw std::runtime_error("thrown by the peer");
   }
 
  private:

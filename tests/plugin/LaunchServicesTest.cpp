@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -36,6 +37,7 @@ struct Record {
   pid_t parent = 0;
   pid_t session = 0;
   std::string folder;  // its working folder
+  std::string start;   // what it started with: standard input, signal masks, open descriptors
   std::vector<std::string> arguments;
 };
 
@@ -51,7 +53,7 @@ std::vector<std::string> SplitNul(const std::string& bytes) {
 Record ParseRecord(const std::string& bytes) {
   Record record;
   const std::vector<std::string> parts = SplitNul(bytes);
-  if (parts.size() < 3) return record;
+  if (parts.size() < 4) return record;
   // /proc/<pid>/stat: "pid (name) state ppid pgrp session ..."; the name may hold anything.
   record.pid = std::stoi(parts[0]);
   std::istringstream fields(parts[0].substr(parts[0].rfind(')') + 1));
@@ -59,8 +61,9 @@ Record ParseRecord(const std::string& bytes) {
   pid_t group = 0;
   fields >> state >> record.parent >> group >> record.session;
   record.folder = parts[1].substr(0, parts[1].find_last_not_of('\n') + 1);
-  const size_t count = std::stoul(parts[2]);
-  record.arguments.assign(parts.begin() + 3, parts.begin() + 3 + std::min(count, parts.size() - 3));
+  record.start = parts[2];
+  const size_t count = std::stoul(parts[3]);
+  record.arguments.assign(parts.begin() + 4, parts.begin() + 4 + std::min(count, parts.size() - 4));
   return record;
 }
 
@@ -93,6 +96,14 @@ std::string ExecArgument(const std::string& path) {
     if (c == '\\') escaped += '\\';
   }
   return escaped;
+}
+
+size_t OpenDescriptors() {
+  size_t count = 0;
+  DIR* folder = opendir("/proc/self/fd");
+  while (readdir(folder) != nullptr) ++count;
+  closedir(folder);
+  return count;
 }
 
 // Our own children that have died but were not reaped.
@@ -132,16 +143,21 @@ class LaunchServicesTest : public ::testing::Test {
     EXPECT_NE(access(fDir.Path("records/pwned").c_str(), F_OK), 0);
   }
 
-  // A recording application: writes its /proc stat line, working folder and arguments into a
-  // record file of its own, in one rename.
-  std::string WriteRecorder(const std::string& name) {
+  // A recording application: writes its /proc stat line, working folder, what it started with
+  // and its arguments into a record file of its own, in one rename. Its signal masks are read by
+  // the shell itself (the shell blocks every signal while it starts a command). A lingering one then runs on
+  // (as real applications do) until it is killed.
+  std::string WriteRecorder(const std::string& name, bool lingering = false) {
     const std::string script =
         "#!/bin/sh\n"
         "out='" +
         fRecords +
         "'/rec.$$\n"
-        "{ cat /proc/$$/stat; printf '\\0'; pwd -P; printf '\\0%s\\0' \"$#\"; "
-        "[ $# -gt 0 ] && printf '%s\\0' \"$@\"; } > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n";
+        "{ cat /proc/$$/stat; printf '\\0'; pwd -P; printf '\\0'; readlink /proc/$$/fd/0; "
+        "while IFS= read -r line; do case $line in Sig[BI]*) printf '%s\\n' \"$line\";; esac; "
+        "done < /proc/$$/status; ls -l /proc/$$/fd/; printf '\\0%s\\0' \"$#\"; "
+        "[ $# -gt 0 ] && printf '%s\\0' \"$@\"; } > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n" +
+        (lingering ? "exec sleep 30\n" : "");
     return fDir.Write(name, script, 0755);
   }
 
@@ -184,17 +200,22 @@ class LaunchServicesTest : public ::testing::Test {
     return result;
   }
 
-  // The launched program leads a session of its own, so it outlives us, and leaves no zombie: an
-  // executable stays our child while it runs (posix_spawn, no intermediate process), and the
-  // event loop collects it once it has ended; a launcher's program is never our child. The
-  // recorder ends right after writing its record, so it must be gone, not a zombie, shortly.
+  // The launched program leads a session of its own, so it outlives us, and leaves no zombie of
+  // ours: it is never our child, so nothing of ours has to collect it (init does, at its own pace).
+  // No events run meanwhile: that must not wait for our event loop.
   void ExpectDetached(const Record& record) {
     EXPECT_NE(record.session, getsid(0));
     EXPECT_EQ(record.session, record.pid);
     EXPECT_TRUE(WaitFor([&] {
-      Runtime::ProcessEvents(0);
-      return kill(record.pid, 0) != 0 && errno == ESRCH;
-    })) << "the program was not collected after it ended";
+      std::ifstream stat("/proc/" + std::to_string(record.pid) + "/stat");
+      std::string line;
+      if (!std::getline(stat, line)) return true;
+      std::istringstream fields(line.substr(line.rfind(')') + 1));
+      std::string state;
+      pid_t parent = 0;
+      fields >> state >> parent;
+      return state == "Z" && parent != getpid();
+    })) << "the program did not end, or is our child";
     const pid_t waited = waitpid(record.pid, nullptr, WNOHANG);
     const int reason = errno;
     EXPECT_EQ(waited, -1);
@@ -207,11 +228,20 @@ class LaunchServicesTest : public ::testing::Test {
   std::string fSavedFolder;
 };
 
+// The program starts clean whatever this process holds: standard input from /dev/null, none of
+// our descriptors (one without close-on-exec is open here), no signal blocked, and SIGPIPE at its
+// default although we ignore it.
 TEST_F(LaunchServicesTest, ExecutableReceivesExactlyTheDocumentsPathAndIsDetached) {
   const std::string application = WriteRecorder(kNasty + "/-" + kNasty);
   const std::string document = WriteDocument(kNasty + "/" + kNastyDocument);
+  const std::string ours = fDir.Write("ours.txt", "");
+  const int inherited = open(ours.c_str(), O_RDONLY);
+  ASSERT_GE(inherited, 0);
+  const sighandler_t pipeHandler = signal(SIGPIPE, SIG_IGN);
   std::string error;
   const FolderItemPtr result = Open(application, {document}, &error);
+  signal(SIGPIPE, pipeHandler);
+  close(inherited);
   ASSERT_NE(result, nullptr) << error;
   EXPECT_EQ(result->NativePath(), application);
   EXPECT_EQ(error, "");
@@ -220,6 +250,33 @@ TEST_F(LaunchServicesTest, ExecutableReceivesExactlyTheDocumentsPathAndIsDetache
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].arguments, std::vector<std::string>{document});
   ExpectDetached(records[0]);
+  const std::string& start = records[0].start;
+  EXPECT_EQ(start.rfind("/dev/null\n", 0), 0u) << start;
+  EXPECT_NE(start.find("SigBlk:\t0000000000000000\n"), std::string::npos) << start;
+  const size_t ignored = start.find("SigIgn:\t");
+  ASSERT_NE(ignored, std::string::npos) << start;
+  EXPECT_EQ(std::stoull(start.substr(ignored + 8, 16), nullptr, 16) & (1ULL << (SIGPIPE - 1)), 0u) << start;
+  EXPECT_EQ(start.find(ours), std::string::npos) << start;
+}
+
+// However many programs run and however long, a launch keeps nothing of ours for them: the count
+// of our open descriptors stays where it was, and none of them is our child.
+TEST_F(LaunchServicesTest, RunningProgramsHoldNoDescriptorOfOursAndAreNotOurChildren) {
+  constexpr size_t kPrograms = 40;
+  const std::string application = WriteRecorder("lingering recorder", true);
+  const std::string document = WriteDocument("doc.indd");
+  const size_t before = OpenDescriptors();
+  for (size_t i = 0; i < kPrograms; ++i) ASSERT_NE(Open(application, {document}), nullptr);
+  const std::vector<Record> records = WaitForRecords(kPrograms);
+  const size_t after = OpenDescriptors();
+  for (const Record& record : records) {
+    EXPECT_NE(record.parent, getpid());
+    EXPECT_EQ(waitpid(record.pid, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    kill(record.pid, SIGKILL);
+  }
+  EXPECT_EQ(records.size(), kPrograms);
+  EXPECT_LT(after, before + 4) << "a descriptor is kept per running program";
 }
 
 TEST_F(LaunchServicesTest, DocumentPathThatIsNotUTF8ReachesTheExecutableUnchanged) {
