@@ -235,6 +235,77 @@ if [ "$withIcons" = 1 ]; then
   WritePreferences 1
 fi
 
+# 50 starts at once while an instance runs, each with one document, against 50 `gio open` at
+# once: from the first start to the last launch request. The running instance is held by the
+# message box of a document it cannot open (a named pipe), which nobody answers here; every
+# document handed over meanwhile is handled inside the box's loop. Each launch must come exactly
+# once. Results in $work/fifty-{tessarine,gio}; fiftyOnce tells whether every run launched each
+# document once.
+mkdir -p "$work/fifty"
+"$build/bench/bench_documents" "$work/fifty" 50
+fifty=("$work/fifty"/*.indd)
+mkfifo "$work/hold.indd"
+fiftyOnce=1
+FiftyAtOnce() {  # $1: tessarine or gio; prints the ns from the first start to the last launch
+  local side=$1 i start pids=() holder=
+  : >"$TESSARINE_BENCH_LOG"
+  if [ "$side" = tessarine ]; then
+    "$tessarine" "$work/hold.indd" >>"$work/output.log" 2>&1 &
+    holder=$!
+    for ((i = 0; i < 100; i++)); do
+      [ -S "$XDG_RUNTIME_DIR/tessarine.socket" ] && break
+      sleep 0.02
+    done
+    sleep 0.3
+  fi
+  start=$(date +%s%N)
+  for ((i = 0; i < ${#fifty[@]}; i++)); do
+    if [ "$side" = tessarine ]; then
+      "$tessarine" "${fifty[i]}" >>"$work/output.log" 2>&1 &
+    else
+      /usr/bin/gio open "${fifty[i]}" >>"$work/output.log" 2>&1 &
+    fi
+    pids+=($!)
+  done
+  wait "${pids[@]}" 2>/dev/null || true
+  for ((i = 0; i < 500; i++)); do
+    (($(wc -l <"$TESSARINE_BENCH_LOG") >= ${#fifty[@]})) && break
+    sleep 0.02
+  done
+  sleep 0.1  # a launch that came twice would show now
+  if [ -n "$holder" ]; then
+    kill "$holder" 2>/dev/null || true
+    wait "$holder" 2>/dev/null || true
+  fi
+  if (($(cut -d' ' -f2- "$TESSARINE_BENCH_LOG" | sort -u | wc -l) != ${#fifty[@]} ||
+    $(wc -l <"$TESSARINE_BENCH_LOG") != ${#fifty[@]})); then
+    fiftyOnce=0
+  fi
+  echo $(($(cut -d' ' -f1 "$TESSARINE_BENCH_LOG" | sort -n | tail -1) - start))
+}
+fiftyRuns=${BENCH_FIFTY_RUNS:-5}
+echo "50 starts at once while one runs: $fiftyRuns runs of each side ..."
+: >"$work/fifty-tessarine"
+: >"$work/fifty-gio"
+for ((round = 0; round < fiftyRuns + 1; round++)); do
+  t=$(FiftyAtOnce tessarine)
+  g=$(FiftyAtOnce gio)
+  if ((round > 0)); then
+    echo "$t" >>"$work/fifty-tessarine"
+    echo "$g" >>"$work/fifty-gio"
+  fi
+done
+t50=$(Median <"$work/fifty-tessarine")
+g50=$(Median <"$work/fifty-gio")
+
+# Which shared libraries a one-document run loads, as the dynamic loader names them.
+: >"$work/output.log"
+TimeOnce 1 20 /usr/bin/env LD_DEBUG=files LD_DEBUG_OUTPUT="$work/loaded" "$tessarine" "${one[@]}" >/dev/null ||
+  { Failed "The run that lists its libraries"; exit 1; }
+# The recorder that it launched wrote a list of its own; the program's is the one with the framework.
+loaded=$(grep -l 'file=libTessarineFramework' "$work"/loaded.* | head -1 | xargs cat | sed -n 's/^ *[0-9]*: *file=\([^ ]*\) \[0\];.*/\1/p' | sort -u | tr '\n' ' ')
+rm -f "$work"/loaded.*
+
 # Where the program's time to the first launch request goes: its start, step by step.
 echo "The program's start, step by step ..."
 phases=$build/bench/StartupPhases.app/Contents/MacOS/startup_phases
@@ -317,16 +388,18 @@ Row() {  # six cells; an empty one shows as "-"
 }
 Row "measure" "Tessarine" "reference" "ratio" "goal" "met?"
 GioNote() { local h; h=$(cat "$work/$1-gio-hangs"); ((h > 0)) && echo " ($h hung runs redone)"; true; }
-Row "launch, 1 document (median of $runs)" "$(ms "$t1")" "$(ms "$g1") gio open$(GioNote one)" "$(ratio "$t1" "$g1")" "ratio <= 1.0" \
-  "$(yes "$t1 <= $g1")"
+Row "launch, 1 document (median of $runs)" "$(ms "$t1")" "$(ms "$g1") gio open$(GioNote one)" "$(ratio "$t1" "$g1")" "ratio <= 0.5" \
+  "$(yes "$t1 <= 0.5 * $g1")"
 Row "launch, 1,000 documents (median of $bigRuns)" "$(ms "$tK")" "$(ms "$gK") gio open$(GioNote thousand)" "$(ratio "$tK" "$gK")" \
   "ratio <= 1.0" "$(yes "$tK <= $gK")"
 Row "launch, 10,000 documents (median of $manyRuns)" "$(ms "$tM")" "$(ms "$fM") open-read-spawn" "$(ratio "$tM" "$fM")" \
-  "(info)" ""
-Row "peak RSS, 1 document" "$(mib "$r1")" "$(mib "$rg1") gio open" "$(ratio "$r1" "$rg1")" "< 40 MiB" \
-  "$(yes "$r1 < 40 * 1024")"
-Row "peak RSS, 1,000 documents" "$(mib "$rK")" "$(mib "$rgK") gio open" "$(ratio "$rK" "$rgK")" "< 40 MiB" \
-  "$(yes "$rK < 40 * 1024")"
+  "ratio <= 1.5" "$(yes "$tM <= 1.5 * $fM")"
+Row "50 second starts while one runs (median of $fiftyRuns)" "$(ms "$t50")" "$(ms "$g50") 50 gio open at once" \
+  "$(ratio "$t50" "$g50")" "ratio <= 0.6, each once" "$(yes "$t50 <= 0.6 * $g50 && $fiftyOnce")"
+Row "peak RSS, 1 document" "$(mib "$r1")" "$(mib "$rg1") gio open" "$(ratio "$r1" "$rg1")" "<= 10 MiB" \
+  "$(yes "$r1 <= 10 * 1024")"
+Row "peak RSS, 1,000 documents" "$(mib "$rK")" "$(mib "$rgK") gio open" "$(ratio "$rK" "$rgK")" "<= 10 MiB" \
+  "$(yes "$rK <= 10 * 1024")"
 Row "peak RSS, 10,000 documents" "$(mib "$rM")" "" "" "< 40 MiB" "$(yes "$rM < 40 * 1024")"
 Row "peak RSS growth, 1 -> 1,000 documents" "$(mib "$rK")" "$(mib "$r1") (1 doc)" "$(ratio "$rK" "$r1")" \
   "flat: ratio <= 1.10" "$(yes "$rK <= 1.10 * $r1")"
@@ -343,8 +416,8 @@ if [ "$withIcons" = 1 ]; then
   giK=$(Column "$work/icon-thousand-gio" 1 | Median)
   ri1=$(Column "$work/icon-one-tessarine" 2 | Max)
   riK=$(Column "$work/icon-thousand-tessarine" 2 | Max)
-  Row "icons on: launch, 1 document" "$(ms "$ti")" "$(ms "$gi") gio open$(GioNote icon-one)" "$(ratio "$ti" "$gi")" "ratio <= 1.0" \
-    "$(yes "$ti <= $gi")"
+  Row "icons on: launch, 1 document" "$(ms "$ti")" "$(ms "$gi") gio open$(GioNote icon-one)" "$(ratio "$ti" "$gi")" "ratio <= 0.8" \
+    "$(yes "$ti <= 0.8 * $gi")"
   Row "icons on: launch, 1,000 documents" "$(ms "$tiK")" "$(ms "$giK") gio open$(GioNote icon-thousand)" "$(ratio "$tiK" "$giK")" \
     "ratio <= 1.0" "$(yes "$tiK <= $giK")"
   Row "icons on: peak RSS, 1 document" "$(mib "$ri1")" "" "" "< 40 MiB" "$(yes "$ri1 < 40 * 1024")"
@@ -365,6 +438,14 @@ echo
 echo "Tessarine $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?') on $(nproc) cores," \
   "$(uname -r), QT_QPA_PLATFORM=offscreen, $(date -u +%Y-%m-%dT%H:%MZ)"
 printf '%s\n' "${rows[@]}" | column -t -s $'\t'
+
+echo
+echo "Shared libraries loaded by a one-document run (icons off): $loaded"
+if grep -qE 'libQt6(Gui|Widgets)' <<<"$loaded"; then
+  echo "  the window toolkit (Qt Gui or Qt Widgets) was loaded: NO"
+else
+  echo "  none of Qt Gui or Qt Widgets: yes"
+fi
 
 echo
 echo "The program's start to its first launch request, step by step (offscreen; median of 11 runs):"
