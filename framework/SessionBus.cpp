@@ -1,9 +1,11 @@
 #include "framework/SessionBus.h"
 
-#include <gio/gio.h>
+#include "framework/LibraryBeside.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -44,79 +46,30 @@ std::string AddressFromEnvironment() {
   if (stat(socketPath.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode) || status.st_uid != getuid()) {
     return std::string();
   }
-  gchar* escaped = g_dbus_address_escape_value(socketPath.c_str());
-  std::string address = std::string("unix:path=") + escaped;
-  g_free(escaped);
+  std::string address = "unix:path=";
+  // A D-Bus address names its values with every byte but these few escaped.
+  for (const unsigned char c : socketPath) {
+    if (std::isalnum(c) || std::strchr("-_/.\\*", c) != nullptr) {
+      address += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789abcdef";
+      address += '%';
+      address += kHex[c >> 4];
+      address += kHex[c & 15];
+    }
+  }
   return address;
 }
 
-// The connection attempt's outcome, shared by the waiting side and the callback: when the wait is
-// given up, the callback (should it ever come) still finds the object and frees it.
-struct Pending {
-  int references = 2;
-  bool done = false;
-  GDBusConnection* connection = nullptr;
-  void Release() {
-    if (--references > 0) return;
-    if (connection != nullptr) g_object_unref(connection);
-    delete this;
-  }
-};
-
-void ConnectionReady(GObject*, GAsyncResult* result, gpointer data) {
-  auto* pending = static_cast<Pending*>(data);
-  pending->connection = g_dbus_connection_new_for_address_finish(result, nullptr);
-  pending->done = true;
-  pending->Release();
-}
-
-// Runs context until pending is done or the deadline (monotonic, microseconds) has passed.
-bool WaitUntil(GMainContext* context, const Pending* pending, gint64 deadline) {
-  while (!pending->done) {
-    const gint64 remaining = deadline - g_get_monotonic_time();
-    if (remaining <= 0) break;
-    GSource* tick = g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1));
-    g_source_set_callback(
-        tick, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-    g_source_attach(tick, context);
-    g_main_context_iteration(context, TRUE);
-    g_source_destroy(tick);
-    g_source_unref(tick);
-  }
-  return pending->done;
-}
-
-// Connects to the bus at address as a client of the bus (authentication, then Hello), on a
-// connection of our own that GIO shares with nobody.
+// The question itself is GIO's, and GIO lies in the library of desktop services, which a run loads
+// only when it needs the bus at all.
 SessionBus::State Ask(const std::string& address, int timeoutMilliseconds) {
-  const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMilliseconds) * 1000;
-  GMainContext* context = g_main_context_new();
-  g_main_context_push_thread_default(context);
-  GCancellable* cancellable = g_cancellable_new();
-  auto* pending = new Pending;
-  g_dbus_connection_new_for_address(
-      address.c_str(),
-      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-      nullptr, cancellable, &ConnectionReady, pending);
-  const bool answered = WaitUntil(context, pending, deadline);
-  if (!answered) {
-    // Let the cancelled attempt end, briefly; should it not, its callback frees what it holds.
-    g_cancellable_cancel(cancellable);
-    WaitUntil(context, pending, g_get_monotonic_time() + 100 * 1000);
-  }
-  g_object_unref(cancellable);
-  SessionBus::State state = SessionBus::State::Silent;
-  if (answered) state = pending->connection != nullptr ? SessionBus::State::Answers : SessionBus::State::Absent;
-  if (pending->connection != nullptr) g_dbus_connection_close_sync(pending->connection, nullptr, nullptr);
-  pending->Release();
-  // The connection's last references are held by what its closing left queued on this context
-  // (the "closed" signal's emission); only running them lets the connection and the context go.
-  while (g_main_context_iteration(context, FALSE)) {
-  }
-  g_main_context_pop_thread_default(context);
-  g_main_context_unref(context);
-  return state;
+  using Probe = int (*)(const char*, int);
+  std::string error;
+  auto probe = reinterpret_cast<Probe>(LibraryBeside::Entry(LibraryBeside::kDesktopServices,
+                                                            "TessarineProbeSessionBus", error));
+  if (probe == nullptr) return SessionBus::State::Absent;
+  return static_cast<SessionBus::State>(probe(address.c_str(), timeoutMilliseconds));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "plugin/DesktopLauncher.h"
+#include "plugin/DesktopServices.h"
 #include "plugin/ProcessSpawner.h"
 
 namespace {
@@ -81,7 +81,7 @@ bool Open(const std::string& application, const std::vector<std::string>& docume
     return !program.empty() && RunExecutable(program, documentPaths, error);
   }
   if (S_ISREG(status.st_mode) && EndsWith(application, ".desktop")) {
-    return DesktopLauncher::Launch(application, documentPaths, error);
+    return DesktopServices::LaunchDesktopEntry(application, documentPaths, error);
   }
   if (!IsExecutableFile(application)) {
     error = "not an executable file or launcher";

@@ -146,4 +146,3 @@ bool ProcessSpawner::SpawnDetached(const std::vector<std::string>& argv, std::st
   return true;
 }
 
-void ProcessSpawner::ChildSetup(void*) { setsid(); }

@@ -12,9 +12,4 @@ class ProcessSpawner {
   // Runs argv (argv[0] a full path) with standard input from /dev/null. False with the reason in
   // error when the program could not be started (exec failures included).
   static bool SpawnDetached(const std::vector<std::string>& argv, std::string& error);
-
-  // GLib's child-setup hook that detaches the program from our session (for programs that GLib
-  // starts itself); runs in the new process between fork and exec, so it does nothing but
-  // async-signal-safe calls.
-  static void ChildSetup(void* unused);
 };

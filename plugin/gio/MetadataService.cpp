@@ -1,4 +1,4 @@
-#include "plugin/MetadataService.h"
+#include "plugin/gio/MetadataService.h"
 
 #include <gio/gio.h>
 

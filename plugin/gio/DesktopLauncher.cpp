@@ -1,12 +1,16 @@
-#include "plugin/DesktopLauncher.h"
+#include "plugin/gio/DesktopLauncher.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
 #include "framework/SessionBus.h"
-#include "plugin/ProcessSpawner.h"
+#include <unistd.h>
 
 namespace {
+
+// GLib's child-setup hook: the program gets a session of its own, so a hang-up or interrupt of our
+// terminal does not reach it. It runs between fork and exec, so it makes async-signal-safe calls only.
+void Detach(gpointer) { setsid(); }
 
 std::string ProgramOf(const char* commandLine) {
   gint count = 0;
@@ -69,7 +73,7 @@ bool DesktopLauncher::Launch(const std::string& launcherPath, const std::vector<
     GError* failure = nullptr;
     // No G_SPAWN_DO_NOT_REAP_CHILD: GLib then detaches the program itself (double fork).
     launched = g_desktop_app_info_launch_uris_as_manager(info, uris, context, G_SPAWN_SEARCH_PATH,
-                                                         &ProcessSpawner::ChildSetup, nullptr, nullptr,
+                                                         &Detach, nullptr, nullptr,
                                                          nullptr, &failure);
     if (!launched) {
       error = failure != nullptr ? failure->message : "the launcher's program could not be started";
