@@ -303,7 +303,7 @@ g50=$(Median <"$work/fifty-gio")
 TimeOnce 1 20 /usr/bin/env LD_DEBUG=files LD_DEBUG_OUTPUT="$work/loaded" "$tessarine" "${one[@]}" >/dev/null ||
   { Failed "The run that lists its libraries"; exit 1; }
 # The recorder that it launched wrote a list of its own; the program's is the one with the framework.
-loaded=$(grep -l 'file=libTessarineFramework' "$work"/loaded.* | head -1 | xargs cat | sed -n 's/^ *[0-9]*: *file=\([^ ]*\) \[0\];.*/\1/p' | sort -u | tr '\n' ' ')
+loaded=$(grep -l 'file=libTessarineFramework' "$work"/loaded.* | head -1 | xargs cat | sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) \[0\];.*/\1/p' | sort -u | tr '\n' ' ')
 rm -f "$work"/loaded.*
 
 # Where the program's time to the first launch request goes: its start, step by step.
