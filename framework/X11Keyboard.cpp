@@ -1,5 +1,6 @@
 #include "framework/X11Keyboard.h"
 
+#include <dlfcn.h>
 #include <poll.h>
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
@@ -9,6 +10,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <type_traits>
 
 namespace X11Keyboard {
 
@@ -23,6 +25,52 @@ constexpr auto kReplyLimit = std::chrono::milliseconds(500);
 constexpr xcb_keysym_t kAltL = 0xffe9;
 constexpr xcb_keysym_t kAltR = 0xffea;
 
+// libxcb is loaded when the first key is asked for, and only when there is a display to ask: a
+// second start that only hands its documents over never needs it.
+struct Xcb {
+  decltype(&xcb_connect) connect = nullptr;
+  decltype(&xcb_connection_has_error) connection_has_error = nullptr;
+  decltype(&xcb_disconnect) disconnect = nullptr;
+  decltype(&xcb_get_setup) get_setup = nullptr;
+  decltype(&xcb_setup_roots_iterator) setup_roots_iterator = nullptr;
+  decltype(&xcb_poll_for_reply) poll_for_reply = nullptr;
+  decltype(&xcb_get_file_descriptor) get_file_descriptor = nullptr;
+  decltype(&xcb_flush) flush = nullptr;
+  decltype(&xcb_query_pointer) query_pointer = nullptr;
+  decltype(&xcb_get_modifier_mapping) get_modifier_mapping = nullptr;
+  decltype(&xcb_get_keyboard_mapping) get_keyboard_mapping = nullptr;
+  decltype(&xcb_get_modifier_mapping_keycodes) get_modifier_mapping_keycodes = nullptr;
+  decltype(&xcb_get_keyboard_mapping_keysyms) get_keyboard_mapping_keysyms = nullptr;
+
+  static const Xcb* Load() {
+    static const Xcb* const loaded = [] () -> const Xcb* {
+      void* library = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+      if (library == nullptr) return nullptr;
+      static Xcb xcb;
+      bool all = true;
+      auto find = [&](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+        all = all && function != nullptr;
+      };
+      find(xcb.connect, "xcb_connect");
+      find(xcb.connection_has_error, "xcb_connection_has_error");
+      find(xcb.disconnect, "xcb_disconnect");
+      find(xcb.get_setup, "xcb_get_setup");
+      find(xcb.setup_roots_iterator, "xcb_setup_roots_iterator");
+      find(xcb.poll_for_reply, "xcb_poll_for_reply");
+      find(xcb.get_file_descriptor, "xcb_get_file_descriptor");
+      find(xcb.flush, "xcb_flush");
+      find(xcb.query_pointer, "xcb_query_pointer");
+      find(xcb.get_modifier_mapping, "xcb_get_modifier_mapping");
+      find(xcb.get_keyboard_mapping, "xcb_get_keyboard_mapping");
+      find(xcb.get_modifier_mapping_keycodes, "xcb_get_modifier_mapping_keycodes");
+      find(xcb.get_keyboard_mapping_keysyms, "xcb_get_keyboard_mapping_keysyms");
+      return all ? &xcb : nullptr;
+    }();
+    return loaded;
+  }
+};
+
 struct FreeDeleter {
   void operator()(void* p) const { std::free(p); }
 };
@@ -32,7 +80,7 @@ using Reply = std::unique_ptr<T, FreeDeleter>;
 class Connection {
  public:
   ~Connection() {
-    if (fConnection != nullptr) xcb_disconnect(fConnection);
+    if (fConnection != nullptr) fXcb->disconnect(fConnection);
   }
 
   // Connects on first use. The connection's set-up reads the server's answer without a limit of
@@ -43,13 +91,16 @@ class Connection {
     fGivenUp = true;  // until it has worked
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return false;
+    fXcb = Xcb::Load();
+    if (fXcb == nullptr) return false;
+    const Xcb* xcb = fXcb;
     auto connecting = std::make_shared<std::promise<xcb_connection_t*>>();
     std::future<xcb_connection_t*> connected = connecting->get_future();
-    std::thread([connecting] {
+    std::thread([connecting, xcb] {
       int screen = 0;
-      xcb_connection_t* connection = xcb_connect(nullptr, &screen);
-      if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+      xcb_connection_t* connection = xcb->connect(nullptr, &screen);
+      if (xcb->connection_has_error(connection)) {
+        xcb->disconnect(connection);
         connection = nullptr;
       }
       connecting->set_value(connection);
@@ -57,8 +108,8 @@ class Connection {
     if (connected.wait_for(kReplyLimit) != std::future_status::ready) return false;
     fConnection = connected.get();
     if (fConnection == nullptr) return false;
-    const xcb_setup_t* setup = xcb_get_setup(fConnection);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    const xcb_setup_t* setup = fXcb->get_setup(fConnection);
+    xcb_screen_iterator_t screens = fXcb->setup_roots_iterator(setup);
     if (screens.rem == 0) return Close();
     fRoot = screens.data->root;
     fGivenUp = false;
@@ -74,14 +125,14 @@ class Connection {
     for (;;) {
       void* reply = nullptr;
       xcb_generic_error_t* error = nullptr;
-      if (xcb_poll_for_reply(fConnection, sequence, &reply, &error) != 0) {
+      if (fXcb->poll_for_reply(fConnection, sequence, &reply, &error) != 0) {
         std::free(error);
         return Reply<R>(static_cast<R*>(reply));
       }
-      if (xcb_connection_has_error(fConnection)) break;
+      if (fXcb->connection_has_error(fConnection)) break;
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       if (left.count() <= 0) break;
-      pollfd descriptor{xcb_get_file_descriptor(fConnection), POLLIN, 0};
+      pollfd descriptor{fXcb->get_file_descriptor(fConnection), POLLIN, 0};
       poll(&descriptor, 1, static_cast<int>(left.count()) + 1);
     }
     Close();
@@ -90,8 +141,8 @@ class Connection {
 
   std::optional<Modifiers> Query() {
     if (!Open()) return std::nullopt;
-    const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(fConnection, fRoot);
-    xcb_flush(fConnection);
+    const xcb_query_pointer_cookie_t cookie = fXcb->query_pointer(fConnection, fRoot);
+    fXcb->flush(fConnection);
     Reply<xcb_query_pointer_reply_t> pointer = Await<xcb_query_pointer_reply_t>(cookie.sequence);
     if (!pointer) return std::nullopt;
     Modifiers held;
@@ -102,7 +153,7 @@ class Connection {
 
  private:
   bool Close() {
-    if (fConnection != nullptr) xcb_disconnect(fConnection);
+    if (fConnection != nullptr) fXcb->disconnect(fConnection);
     fConnection = nullptr;
     fGivenUp = true;
     return false;
@@ -111,18 +162,18 @@ class Connection {
   // The modifier that the Alt keys set: Mod1 on nearly every keyboard map, but the map decides.
   uint16_t AltMask(const xcb_setup_t* setup) {
     uint16_t mask = 0;
-    const xcb_get_modifier_mapping_cookie_t modifiers = xcb_get_modifier_mapping(fConnection);
+    const xcb_get_modifier_mapping_cookie_t modifiers = fXcb->get_modifier_mapping(fConnection);
     const uint8_t first = setup->min_keycode;
     const uint8_t count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    const xcb_get_keyboard_mapping_cookie_t keys = xcb_get_keyboard_mapping(fConnection, first, count);
-    xcb_flush(fConnection);
+    const xcb_get_keyboard_mapping_cookie_t keys = fXcb->get_keyboard_mapping(fConnection, first, count);
+    fXcb->flush(fConnection);
     Reply<xcb_get_modifier_mapping_reply_t> modifierMap = Await<xcb_get_modifier_mapping_reply_t>(modifiers.sequence);
     if (!modifierMap) return XCB_MOD_MASK_1;
     Reply<xcb_get_keyboard_mapping_reply_t> keyMap = Await<xcb_get_keyboard_mapping_reply_t>(keys.sequence);
     if (!keyMap) return XCB_MOD_MASK_1;
-    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(modifierMap.get());
+    const xcb_keycode_t* codes = fXcb->get_modifier_mapping_keycodes(modifierMap.get());
     const int perModifier = modifierMap->keycodes_per_modifier;
-    const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(keyMap.get());
+    const xcb_keysym_t* symbols = fXcb->get_keyboard_mapping_keysyms(keyMap.get());
     const int perKey = keyMap->keysyms_per_keycode;
     for (int modifier = 0; modifier < 8; ++modifier) {
       for (int i = 0; i < perModifier; ++i) {
@@ -137,6 +188,7 @@ class Connection {
     return mask != 0 ? mask : static_cast<uint16_t>(XCB_MOD_MASK_1);
   }
 
+  const Xcb* fXcb = nullptr;
   xcb_connection_t* fConnection = nullptr;
   xcb_window_t fRoot = 0;
   uint16_t fAltMask = XCB_MOD_MASK_1;
