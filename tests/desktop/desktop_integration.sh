@@ -144,6 +144,18 @@ else
   fi
 fi
 
+# --- The bundle's libraries: found beside the executable, and nowhere else ---
+macos="$prefix/lib/tessarine/Tessarine.app/Contents/MacOS"
+for binary in Tessarine libTessarineFramework.so libTessarineWindows.so libTessarineDesktop.so; do
+  if [ ! -f "$macos/$binary" ]; then
+    fail "no $binary in the installed bundle"
+    continue
+  fi
+  # An empty entry, or any other folder, would let a library in the starting folder stand in.
+  runpath=$(readelf -d "$macos/$binary" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+  if [ "$runpath" = '$ORIGIN' ]; then pass "$binary searches only its own folder"; else fail "$binary: search path '$runpath'"; fi
+done
+
 if ((failures)); then
   echo "$failures check(s) failed" >&2
   exit 1
