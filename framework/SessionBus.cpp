@@ -82,17 +82,42 @@ std::string UserAddress() {
   return redirection.done ? redirection.userAddress : AddressFromEnvironment();
 }
 
+namespace {
+
+// The answers so far, by address: a run of many documents asks once; an address that changes
+// (tests) is asked anew.
+std::map<std::string, State>& Answers() {
+  static std::map<std::string, State> answers;
+  return answers;
+}
+
+}  // namespace
+
 State Check(int timeoutMilliseconds) {
   const std::string address = UserAddress();
   if (address.empty()) return State::Absent;
-  // A run of many documents asks once; an address that changes (tests) is asked anew.
-  static std::map<std::string, State> answers;
   const std::lock_guard<std::mutex> lock(Lock());
-  const auto known = answers.find(address);
-  if (known != answers.end()) return known->second;
+  const auto known = Answers().find(address);
+  if (known != Answers().end()) return known->second;
   const State state = Ask(address, timeoutMilliseconds);
-  answers.emplace(address, state);
+  Answers().emplace(address, state);
   return state;
+}
+
+std::optional<State> Known() {
+  const std::string address = UserAddress();
+  if (address.empty()) return State::Absent;
+  const std::lock_guard<std::mutex> lock(Lock());
+  const auto known = Answers().find(address);
+  if (known == Answers().end()) return std::nullopt;
+  return known->second;
+}
+
+void Remember(State state) {
+  const std::string address = UserAddress();
+  if (address.empty()) return;
+  const std::lock_guard<std::mutex> lock(Lock());
+  Answers().emplace(address, state);
 }
 
 void KeepOffSilentBus(int timeoutMilliseconds) {

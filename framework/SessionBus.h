@@ -34,6 +34,11 @@ std::string UserAddress();
 // Whether the bus at UserAddress() answers. Asked once per address and kept for the process.
 State Check(int timeoutMilliseconds = kTimeoutMilliseconds);
 
+// The answer known for UserAddress() without asking; none when it has not been asked yet.
+std::optional<State> Known();
+// Takes an answer that a connection of the caller's own gave (so that the bus is not asked twice).
+void Remember(State state);
+
 // Keeps this process off a silent bus, as above. Called once, before the toolkit starts.
 void KeepOffSilentBus(int timeoutMilliseconds = kTimeoutMilliseconds);
 

@@ -104,8 +104,15 @@ bool ServiceAvailable(GDBusConnection* connection, GMainContext* context, gint64
   return listed;
 }
 
-// Asks the bus at address, on a connection of its own, whether the service runs or can be started.
-bool Probe(const std::string& address, int timeoutMilliseconds) {
+struct ProbeResult {
+  SessionBus::State bus = SessionBus::State::Absent;
+  bool available = false;
+};
+
+// Asks the bus at address, on a connection of its own, whether the service runs or can be started;
+// the connection itself tells whether the bus answers at all.
+ProbeResult Probe(const std::string& address, int timeoutMilliseconds) {
+  ProbeResult result;
   const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMilliseconds) * 1000;
   GMainContext* context = g_main_context_new();
   g_main_context_push_thread_default(context);
@@ -119,6 +126,7 @@ bool Probe(const std::string& address, int timeoutMilliseconds) {
       nullptr, cancellable, &ConnectionReady, connecting);
   if (!WaitUntil(context, connecting, deadline)) {
     // A bus that accepts but never answers: give up, and let the cancelled attempt end briefly.
+    result.bus = SessionBus::State::Silent;
     g_cancellable_cancel(cancellable);
     WaitUntil(context, connecting, g_get_monotonic_time() + 200 * 1000);
   }
@@ -127,9 +135,9 @@ bool Probe(const std::string& address, int timeoutMilliseconds) {
   connecting->Release();
   g_object_unref(cancellable);
 
-  bool available = false;
   if (connection != nullptr) {
-    available = ServiceAvailable(connection, context, deadline);
+    result.bus = SessionBus::State::Answers;
+    result.available = ServiceAvailable(connection, context, deadline);
     g_dbus_connection_close_sync(connection, nullptr, nullptr);
     g_object_unref(connection);
   }
@@ -139,7 +147,7 @@ bool Probe(const std::string& address, int timeoutMilliseconds) {
   }
   g_main_context_pop_thread_default(context);
   g_main_context_unref(context);
-  return available;
+  return result;
 }
 
 // The last answer, for the bus address it was about.
@@ -186,15 +194,14 @@ struct Attempt {
 MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   const std::string address = SessionBus::UserAddress();
   if (address.empty()) return Reach::Unavailable;
-  switch (SessionBus::Check(timeoutMilliseconds)) {
-    case SessionBus::State::Answers:
-      break;
-    case SessionBus::State::Silent:
-      LogOnce(address, "Warning:AddCustomIconMBS: the session bus does not answer; no icons are stamped in this run");
-      return Reach::BusSilent;
-    case SessionBus::State::Absent:
-      return Reach::Unavailable;
-  }
+  auto silent = [&] {
+    LogOnce(address, "Warning:AddCustomIconMBS: the session bus does not answer; no icons are stamped in this run");
+    return Reach::BusSilent;
+  };
+  // The probe's own connection answers for the bus too, so a first stamp connects once, not twice.
+  const std::optional<SessionBus::State> known = SessionBus::Known();
+  if (known == SessionBus::State::Silent) return silent();
+  if (known == SessionBus::State::Absent) return Reach::Unavailable;
   {
     Refusals& refusals = TheRefusals();
     const std::lock_guard<std::mutex> lock(refusals.mutex);
@@ -212,9 +219,11 @@ MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   if (last.time != 0 && last.address == address && now - last.time < kAnswerLifetime) {
     return last.reachable ? Reach::Reachable : Reach::Unavailable;
   }
-  const bool reachable = Probe(address, timeoutMilliseconds);
-  last = Answer{address, reachable, g_get_monotonic_time()};
-  return reachable ? Reach::Reachable : Reach::Unavailable;
+  const ProbeResult probed = Probe(address, timeoutMilliseconds);
+  if (!known) SessionBus::Remember(probed.bus);
+  if (probed.bus == SessionBus::State::Silent) return silent();
+  last = Answer{address, probed.available, g_get_monotonic_time()};
+  return probed.available ? Reach::Reachable : Reach::Unavailable;
 }
 
 MetadataService::Outcome MetadataService::SetString(const std::string& path, const std::string& attribute,
