@@ -31,10 +31,10 @@ void* Entry(const char* library, const char* entry, std::string& error) {
     const std::string path = OwnFolder() + "/" + library;
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     const char* reason = handle == nullptr ? dlerror() : nullptr;
-    known = loaded.emplace(library, std::make_pair(handle, handle != nullptr ? std::string()
-                                                                           : "cannot load " + path + ": " +
-                                                                                 (reason != nullptr ? reason : "?")))
-                .first;
+    // The loader's reason names the library itself.
+    std::string failure;
+    if (handle == nullptr) failure = reason != nullptr ? reason : "cannot load " + path;
+    known = loaded.emplace(library, std::make_pair(handle, failure)).first;
   }
   if (known->second.first == nullptr) {
     error = known->second.second;
