@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/SessionBus.h"
+#include "framework/gio/ContextWait.h"
 
 namespace {
 
@@ -28,20 +29,8 @@ void ConnectionReady(GObject*, GAsyncResult* result, gpointer data) {
   pending->Release();
 }
 
-// Runs context until pending is done or the deadline (monotonic, microseconds) has passed.
 bool WaitUntil(GMainContext* context, const Pending* pending, gint64 deadline) {
-  while (!pending->done) {
-    const gint64 remaining = deadline - g_get_monotonic_time();
-    if (remaining <= 0) break;
-    GSource* tick = g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1));
-    g_source_set_callback(
-        tick, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-    g_source_attach(tick, context);
-    g_main_context_iteration(context, TRUE);
-    g_source_destroy(tick);
-    g_source_unref(tick);
-  }
-  return pending->done;
+  return RunContextUntil(context, pending->done, deadline);
 }
 
 // Connects to the bus at address as a client of the bus (authentication, then Hello), on a

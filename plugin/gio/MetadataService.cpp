@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "framework/SessionBus.h"
+#include "framework/gio/ContextWait.h"
 #include "framework/System.h"
 
 namespace {
@@ -48,25 +49,8 @@ void ReplyReady(GObject* source, GAsyncResult* result, gpointer data) {
   pending->Release();
 }
 
-// Runs context until pending is done or, when a deadline (monotonic, microseconds) is given, that
-// has passed.
 bool WaitUntil(GMainContext* context, Pending* pending, std::optional<gint64> deadline) {
-  while (!pending->done) {
-    if (!deadline) {
-      g_main_context_iteration(context, TRUE);
-      continue;
-    }
-    const gint64 remaining = *deadline - g_get_monotonic_time();
-    if (remaining <= 0) break;
-    GSource* tick = g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1));
-    g_source_set_callback(
-        tick, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-    g_source_attach(tick, context);
-    g_main_context_iteration(context, TRUE);
-    g_source_destroy(tick);
-    g_source_unref(tick);
-  }
-  return pending->done;
+  return RunContextUntil(context, pending->done, deadline);
 }
 
 GVariant* Call(GDBusConnection* connection, GMainContext* context, const char* method, GVariant* parameters,
