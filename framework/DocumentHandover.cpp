@@ -53,6 +53,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "framework/Runtime.h"
+
 namespace {
 
 constexpr char kMagic[4] = {'T', 'S', 'H', '1'};
@@ -72,13 +74,7 @@ void Warn(const std::string& text) { std::fprintf(stderr, "Tessarine: %s\n", tex
 // handlers now.
 template <class T>
 void DeleteSoon(T* object) {
-  g_idle_add_full(
-      G_PRIORITY_DEFAULT,
-      [](gpointer data) -> gboolean {
-        delete static_cast<T*>(data);
-        return G_SOURCE_REMOVE;
-      },
-      object, nullptr);
+  Runtime::Post([object] { delete object; });
 }
 
 void AppendNumber(std::string& out, uint32_t value) {

@@ -59,18 +59,6 @@ void SetProgramName(const char* name) {
   if (name != nullptr && *name != '\0') State().programName = name;
 }
 
-// Runs call on the event loop's next turn.
-void Post(std::function<void()> call) {
-  auto* posted = new std::function<void()>(std::move(call));
-  g_idle_add_full(
-      G_PRIORITY_DEFAULT,
-      [](gpointer data) -> gboolean {
-        UnhandledException::Guard(*static_cast<std::function<void()>*>(data));
-        return G_SOURCE_REMOVE;
-      },
-      posted, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
-}
-
 // One turn of the event loop; waits for an event when wait is set.
 bool Iterate(bool wait) { return g_main_context_iteration(nullptr, wait ? TRUE : FALSE); }
 
@@ -138,7 +126,7 @@ int RunLoop(const std::function<void()>& startup, const Batch& documents) {
   if (startup) UnhandledException::Guard(startup);
   if (!state.quitting) {
     const uint64_t generation = state.generation;
-    Post([documents, generation] {
+    Runtime::Post([documents, generation] {
       if (State().generation == generation) DeliverOpen(documents);
     });
     RunLoopUntil([] { return false; });
@@ -245,8 +233,6 @@ void ProcessEvents(int milliseconds) {
   if (!done) g_source_remove(deadline);
 }
 
-void RunUntil(const std::function<bool()>& done) { RunLoopUntil(done); }
-
 bool IsQuitting() { return State().quitting; }
 
 void RequestQuit(int exitCode) {
@@ -260,6 +246,17 @@ void RequestQuit(int exitCode) {
 }
 
 const std::string& ProgramName() { return State().programName; }
+
+void Post(std::function<void()> call) {
+  auto* posted = new std::function<void()>(std::move(call));
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer data) -> gboolean {
+        UnhandledException::Guard(*static_cast<std::function<void()>*>(data));
+        return G_SOURCE_REMOVE;
+      },
+      posted, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
 
 void EndAfterFailure(int exitCode) {
   RunState& state = State();

@@ -21,11 +21,11 @@ int Run(const std::function<void()>& startup, const std::vector<std::string>& do
 void PostOpenDocument(const std::string& path);
 // Runs the event loop for the given time (tests).
 void ProcessEvents(int milliseconds);
-// Runs a nested event loop until done is true or the application quits (modal windows).
-void RunUntil(const std::function<bool()>& done);
 bool IsQuitting();
 // Tells every modal loop to end (used by Application::Quit).
 void RequestQuit(int exitCode);
+// Runs call on the event loop's next turn.
+void Post(std::function<void()> call);
 // The program's name as it was started (argv[0]).
 const std::string& ProgramName();
 // Ends the run after a failure that the program did not handle (UnhandledException): as a quit,

@@ -10,7 +10,6 @@
 #include <future>
 #include <memory>
 #include <thread>
-#include <type_traits>
 
 namespace X11Keyboard {
 
@@ -26,45 +25,29 @@ constexpr xcb_keysym_t kAltL = 0xffe9;
 constexpr xcb_keysym_t kAltR = 0xffea;
 
 // libxcb is loaded when the first key is asked for, and only when there is a display to ask: a
-// second start that only hands its documents over never needs it.
+// second start that only hands its documents over never needs it. These are the functions the
+// keyboard asks for.
+#define TESSARINE_XCB_FUNCTIONS(F)                                                                 \
+  F(connect) F(connection_has_error) F(disconnect) F(get_setup) F(setup_roots_iterator)            \
+  F(poll_for_reply) F(get_file_descriptor) F(flush) F(query_pointer) F(get_modifier_mapping)        \
+  F(get_keyboard_mapping) F(get_modifier_mapping_keycodes) F(get_keyboard_mapping_keysyms)
+
 struct Xcb {
-  decltype(&xcb_connect) connect = nullptr;
-  decltype(&xcb_connection_has_error) connection_has_error = nullptr;
-  decltype(&xcb_disconnect) disconnect = nullptr;
-  decltype(&xcb_get_setup) get_setup = nullptr;
-  decltype(&xcb_setup_roots_iterator) setup_roots_iterator = nullptr;
-  decltype(&xcb_poll_for_reply) poll_for_reply = nullptr;
-  decltype(&xcb_get_file_descriptor) get_file_descriptor = nullptr;
-  decltype(&xcb_flush) flush = nullptr;
-  decltype(&xcb_query_pointer) query_pointer = nullptr;
-  decltype(&xcb_get_modifier_mapping) get_modifier_mapping = nullptr;
-  decltype(&xcb_get_keyboard_mapping) get_keyboard_mapping = nullptr;
-  decltype(&xcb_get_modifier_mapping_keycodes) get_modifier_mapping_keycodes = nullptr;
-  decltype(&xcb_get_keyboard_mapping_keysyms) get_keyboard_mapping_keysyms = nullptr;
+#define TESSARINE_XCB_FIELD(name) decltype(&xcb_##name) name = nullptr;
+  TESSARINE_XCB_FUNCTIONS(TESSARINE_XCB_FIELD)
+#undef TESSARINE_XCB_FIELD
 
   static const Xcb* Load() {
-    static const Xcb* const loaded = [] () -> const Xcb* {
+    static const Xcb* const loaded = []() -> const Xcb* {
       void* library = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
       if (library == nullptr) return nullptr;
       static Xcb xcb;
       bool all = true;
-      auto find = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-        all = all && function != nullptr;
-      };
-      find(xcb.connect, "xcb_connect");
-      find(xcb.connection_has_error, "xcb_connection_has_error");
-      find(xcb.disconnect, "xcb_disconnect");
-      find(xcb.get_setup, "xcb_get_setup");
-      find(xcb.setup_roots_iterator, "xcb_setup_roots_iterator");
-      find(xcb.poll_for_reply, "xcb_poll_for_reply");
-      find(xcb.get_file_descriptor, "xcb_get_file_descriptor");
-      find(xcb.flush, "xcb_flush");
-      find(xcb.query_pointer, "xcb_query_pointer");
-      find(xcb.get_modifier_mapping, "xcb_get_modifier_mapping");
-      find(xcb.get_keyboard_mapping, "xcb_get_keyboard_mapping");
-      find(xcb.get_modifier_mapping_keycodes, "xcb_get_modifier_mapping_keycodes");
-      find(xcb.get_keyboard_mapping_keysyms, "xcb_get_keyboard_mapping_keysyms");
+#define TESSARINE_XCB_FIND(name)                                                                 \
+  xcb.name = reinterpret_cast<decltype(xcb.name)>(dlsym(library, "xcb_" #name));               \
+  all = all && xcb.name != nullptr;
+      TESSARINE_XCB_FUNCTIONS(TESSARINE_XCB_FIND)
+#undef TESSARINE_XCB_FIND
       return all ? &xcb : nullptr;
     }();
     return loaded;

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "framework/SessionBus.h"
-#include "framework/gio/ContextWait.h"
+#include "framework/gio/PrivateBus.h"
 #include "framework/System.h"
 
 namespace {
@@ -25,22 +25,13 @@ constexpr gint64 kAnswerLifetime = 30 * G_USEC_PER_SEC;
 struct Pending {
   int references = 2;
   bool done = false;
-  GObject* object = nullptr;  // the new connection
   GVariant* reply = nullptr;  // the method reply
   void Release() {
     if (--references > 0) return;
-    if (object != nullptr) g_object_unref(object);
     if (reply != nullptr) g_variant_unref(reply);
     delete this;
   }
 };
-
-void ConnectionReady(GObject*, GAsyncResult* result, gpointer data) {
-  auto* pending = static_cast<Pending*>(data);
-  pending->object = G_OBJECT(g_dbus_connection_new_for_address_finish(result, nullptr));
-  pending->done = true;
-  pending->Release();
-}
 
 void ReplyReady(GObject* source, GAsyncResult* result, gpointer data) {
   auto* pending = static_cast<Pending*>(data);
@@ -49,9 +40,6 @@ void ReplyReady(GObject* source, GAsyncResult* result, gpointer data) {
   pending->Release();
 }
 
-bool WaitUntil(GMainContext* context, Pending* pending, std::optional<gint64> deadline) {
-  return RunContextUntil(context, pending->done, deadline);
-}
 
 GVariant* Call(GDBusConnection* connection, GMainContext* context, const char* method, GVariant* parameters,
                const GVariantType* replyType, gint64 deadline) {
@@ -62,7 +50,7 @@ GVariant* Call(GDBusConnection* connection, GMainContext* context, const char* m
                          method, parameters, replyType, G_DBUS_CALL_FLAGS_NONE, static_cast<int>(remaining),
                          nullptr, &ReplyReady, pending);
   // The call carries its own timeout, so its reply (or error) always comes.
-  WaitUntil(context, pending, std::nullopt);
+  RunContextUntil(context, pending->done, std::nullopt);
   GVariant* reply = pending->reply != nullptr ? g_variant_ref(pending->reply) : nullptr;
   pending->Release();
   return reply;
@@ -101,34 +89,13 @@ ProbeResult Probe(const std::string& address, int timeoutMilliseconds) {
   GMainContext* context = g_main_context_new();
   g_main_context_push_thread_default(context);
 
-  GCancellable* cancellable = g_cancellable_new();
-  auto* connecting = new Pending;
-  g_dbus_connection_new_for_address(
-      address.c_str(),
-      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-      nullptr, cancellable, &ConnectionReady, connecting);
-  if (!WaitUntil(context, connecting, deadline)) {
-    // A bus that accepts but never answers: give up, and let the cancelled attempt end briefly.
-    result.bus = SessionBus::State::Silent;
-    g_cancellable_cancel(cancellable);
-    WaitUntil(context, connecting, g_get_monotonic_time() + 200 * 1000);
-  }
-  GDBusConnection* connection =
-      connecting->object != nullptr ? G_DBUS_CONNECTION(g_object_ref(connecting->object)) : nullptr;
-  connecting->Release();
-  g_object_unref(cancellable);
-
-  if (connection != nullptr) {
+  const BusAttempt attempt = ConnectToBus(context, address, deadline);
+  if (!attempt.answered) result.bus = SessionBus::State::Silent;
+  if (attempt.connection != nullptr) {
     result.bus = SessionBus::State::Answers;
-    result.available = ServiceAvailable(connection, context, deadline);
-    g_dbus_connection_close_sync(connection, nullptr, nullptr);
-    g_object_unref(connection);
+    result.available = ServiceAvailable(attempt.connection, context, deadline);
   }
-  // The connection's last references are held by what its closing left queued on this context
-  // (the "closed" signal's emission); only running them lets the connection and the context go.
-  while (g_main_context_iteration(context, FALSE)) {
-  }
+  CloseBus(context, attempt.connection);
   g_main_context_pop_thread_default(context);
   g_main_context_unref(context);
   return result;
