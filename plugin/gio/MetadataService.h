@@ -6,10 +6,15 @@
 // no bus address at all it may try to start a bus of its own (X11 autolaunch). So before any
 // metadata is written, the bus is asked whether it answers (SessionBus, once per bus) and then,
 // on a private connection within a time limit, whether the service runs or can be started; a bus
-// is never started. That answer is kept for half a minute for the same bus address, so a run of
-// many documents asks once. GIO's own calls to the service (25 seconds each on a stopped daemon)
-// run aside, and are waited for only up to a time limit: after one time-out the service counts as
-// stuck for the rest of the run. Each of the two refusals is logged once.
+// is never started. That answer, and the connection, are kept for half a minute for the same bus
+// address, so a run of many documents asks once.
+//
+// The setting itself goes over that connection to the service, into the tree and under the path
+// where GIO's own client keeps the file's metadata (the home folder's tree, or the root tree), which
+// spares a run GIO's file system modules and a bus connection of their own. Where the file's place
+// is one GIO works out otherwise, GIO sets it, on a thread of its own that is waited for only up to
+// the time limit (GIO's own calls wait 25 seconds on a stopped daemon). After one time-out either
+// way the service counts as stuck for the rest of the run. Each of the two refusals is logged once.
 #include <glib.h>
 
 #include <string>
