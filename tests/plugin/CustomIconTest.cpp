@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "IconFamilyBuilder.h"
 #include "PluginTestSupport.h"
@@ -136,6 +137,12 @@ TEST_F(NoMetadataServiceTest, NoBusAddressAtAllStartsNoBus) {
   ExpectUnavailableWithin(std::chrono::seconds(1));
 }
 
+TEST_F(NoMetadataServiceTest, BusAddressOfAKindOnlyGIOReaches) {
+  // Nobody listens on the discard port here; GIO, which knows the kind, finds that out.
+  const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "tcp:host=127.0.0.1,port=9");
+  ExpectUnavailableWithin(std::chrono::seconds(1));
+}
+
 TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
   const std::string socketPath = fDir.Path("silent-bus");
   const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -155,6 +162,92 @@ TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
   }
   close(listener);
 }
+
+// A bus that answers with what no bus should say: the stamp is given up on in time, and nothing
+// of what it said is read beyond what it holds.
+struct HostileBus {
+  const char* name;
+  std::string authReply;  // the answer to our authentication
+  std::string message;    // what comes after it, in place of Hello's reply
+};
+
+std::string Little32(uint32_t value) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
+  return bytes;
+}
+
+// A method return's fixed header part: body and header-field lengths as given.
+std::string ReplyHeader(uint32_t bodyLength, uint32_t fieldsLength) {
+  return std::string("l\2\0\1", 4) + Little32(bodyLength) + Little32(1) + Little32(fieldsLength);
+}
+
+class HostileBusTest : public NoMetadataServiceTest, public ::testing::WithParamInterface<HostileBus> {};
+
+TEST_P(HostileBusTest, GivesUpInTime) {
+  const HostileBus& bus = GetParam();
+  const std::string socketPath = fDir.Path("hostile-bus");
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  int stop[2];
+  ASSERT_EQ(pipe(stop), 0);
+  std::thread server([&] {
+    const int peer = accept(listener, nullptr, nullptr);
+    if (peer < 0) return;
+    std::string heard;
+    char chunk[512];
+    auto hear = [&](const std::string& until) {
+      while (heard.find(until) == std::string::npos) {
+        const ssize_t got = read(peer, chunk, sizeof chunk);
+        if (got <= 0) return false;
+        heard.append(chunk, static_cast<size_t>(got));
+      }
+      return true;
+    };
+    if (hear("\r\n") && write(peer, bus.authReply.data(), bus.authReply.size()) >= 0 && hear("Hello")) {
+      if (write(peer, bus.message.data(), bus.message.size()) < 0) ADD_FAILURE() << "could not answer";
+    }
+    // Holds the connection until the test is done: an answer still awaited shows as a wait.
+    char done;
+    if (read(stop[0], &done, 1) < 0) ADD_FAILURE() << "no end";
+    close(peer);
+  });
+  {
+    const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
+    ExpectUnavailableWithin(std::chrono::milliseconds(1200));
+  }
+  close(stop[1]);
+  shutdown(listener, SHUT_RDWR);
+  server.join();
+  close(stop[0]);
+  close(listener);
+}
+
+const std::string kAccepted = "OK 0123456789abcdef0123456789abcdef\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Stamps, HostileBusTest,
+    ::testing::Values(
+        HostileBus{"RefusesUs", "REJECTED EXTERNAL\r\n", ""},
+        HostileBus{"AuthenticationWithoutEnd", std::string(8192, 'O'), ""},
+        HostileBus{"AnswersWithNoise", kAccepted, "noise, not a message at all"},
+        HostileBus{"ClaimsAHugeBody", kAccepted, ReplyHeader(0x7fffffff, 0)},
+        HostileBus{"ClaimsHugeHeaderFields", kAccepted, ReplyHeader(0, 0xfffffff0)},
+        HostileBus{"SendsLessThanItClaims", kAccepted, ReplyHeader(100, 0) + std::string(20, 'x')},
+        HostileBus{"FieldsRunPastTheirEnd", kAccepted,
+                   ReplyHeader(0, 6) + std::string("\5\1u\0", 4) + Little32(1)},
+        HostileBus{"FieldOfAnUnknownType", kAccepted,
+                   ReplyHeader(0, 8) + std::string("\5\1x\0", 4) + Little32(1)},
+        HostileBus{"StringWithoutItsEnd", kAccepted,
+                   ReplyHeader(0, 16) + std::string("\4\1s\0", 4) + Little32(200) + std::string(8, 'e')},
+        HostileBus{"RepliesToAnotherCall", kAccepted,
+                   ReplyHeader(0, 8) + std::string("\5\1u\0", 4) + Little32(99)}),
+    [](const ::testing::TestParamInfo<HostileBus>& info) { return std::string(info.param.name); });
 
 TEST_F(NoMetadataServiceTest, BusWithoutTheMetadataService) {
   const std::string socketPath = fDir.Path("bare-bus");
