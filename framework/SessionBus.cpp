@@ -1,11 +1,13 @@
 #include "framework/SessionBus.h"
 
 #include "framework/LibraryBeside.h"
+#include "framework/MessageBus.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -61,9 +63,20 @@ std::string AddressFromEnvironment() {
   return address;
 }
 
-// The question itself is GIO's, and GIO lies in the library of desktop services, which a run loads
-// only when it needs the bus at all.
 SessionBus::State Ask(const std::string& address, int timeoutMilliseconds) {
+  MessageBus::Reach reach = MessageBus::Reach::Absent;
+  MessageBus::Connect(address, MessageBus::Clock::now() + std::chrono::milliseconds(timeoutMilliseconds), reach);
+  switch (reach) {
+    case MessageBus::Reach::Answers:
+      return SessionBus::State::Answers;
+    case MessageBus::Reach::Silent:
+      return SessionBus::State::Silent;
+    case MessageBus::Reach::Absent:
+      return SessionBus::State::Absent;
+    case MessageBus::Reach::Unsupported:
+      break;
+  }
+  // A kind of address only GIO reaches: GIO lies in the library of desktop services.
   using Probe = int (*)(const char*, int);
   std::string error;
   auto probe = reinterpret_cast<Probe>(LibraryBeside::Entry(LibraryBeside::kDesktopServices,

@@ -19,11 +19,17 @@ bool DesktopServices::LaunchDesktopEntry(const std::string& launcherPath, const 
   return launch != nullptr && launch(launcherPath, documentPaths, error);
 }
 
-int32_t DesktopServices::SetCustomIcon(const std::string& path, const std::string& storedImage) {
-  using Set = int32_t(const std::string&, const std::string&);
+MetadataService::Outcome DesktopServices::SetMetadataThroughGIO(const std::string& path, const std::string& attribute,
+                                                                const std::string& value, int timeoutMilliseconds,
+                                                                int32_t& code) {
+  using Set = int(const std::string&, const std::string&, const std::string&, int, int32_t&);
   std::string error;
-  Set* set = Find<Set>("TessarineSetCustomIcon", error);
-  return set != nullptr ? set(path, storedImage) : kCustomIconMetadataUnavailable;
+  Set* set = Find<Set>("TessarineSetMetadataThroughGIO", error);
+  if (set == nullptr) {
+    code = kCustomIconMetadataUnavailable;
+    return MetadataService::Outcome::Failed;
+  }
+  return static_cast<MetadataService::Outcome>(set(path, attribute, value, timeoutMilliseconds, code));
 }
 
 std::string DesktopServices::CustomIconOf(const std::string& path) {

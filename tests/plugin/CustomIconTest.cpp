@@ -10,10 +10,12 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "IconFamilyBuilder.h"
 #include "PluginTestSupport.h"
@@ -29,11 +31,14 @@ namespace {
 class PrivateDataHome : public ::testing::Environment {
  public:
   void SetUp() override {
+    // A stamping child of a test keeps the data folder its parent chose.
+    if (getenv("TESSARINE_STAMP_FILE") != nullptr) return;
     fDir = std::make_unique<TempDir>();
     fOld = getenv("XDG_DATA_HOME") ? std::optional<std::string>(getenv("XDG_DATA_HOME")) : std::nullopt;
     setenv("XDG_DATA_HOME", fDir->path().c_str(), 1);
   }
   void TearDown() override {
+    if (fDir == nullptr) return;
     fOld ? setenv("XDG_DATA_HOME", fOld->c_str(), 1) : unsetenv("XDG_DATA_HOME");
     fDir.reset();
   }
@@ -132,6 +137,12 @@ TEST_F(NoMetadataServiceTest, NoBusAddressAtAllStartsNoBus) {
   ExpectUnavailableWithin(std::chrono::seconds(1));
 }
 
+TEST_F(NoMetadataServiceTest, BusAddressOfAKindOnlyGIOReaches) {
+  // Nobody listens on the discard port here; GIO, which knows the kind, finds that out.
+  const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "tcp:host=127.0.0.1,port=9");
+  ExpectUnavailableWithin(std::chrono::seconds(1));
+}
+
 TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
   const std::string socketPath = fDir.Path("silent-bus");
   const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -151,6 +162,92 @@ TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
   }
   close(listener);
 }
+
+// A bus that answers with what no bus should say: the stamp is given up on in time, and nothing
+// of what it said is read beyond what it holds.
+struct HostileBus {
+  const char* name;
+  std::string authReply;  // the answer to our authentication
+  std::string message;    // what comes after it, in place of Hello's reply
+};
+
+std::string Little32(uint32_t value) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
+  return bytes;
+}
+
+// A method return's fixed header part: body and header-field lengths as given.
+std::string ReplyHeader(uint32_t bodyLength, uint32_t fieldsLength) {
+  return std::string("l\2\0\1", 4) + Little32(bodyLength) + Little32(1) + Little32(fieldsLength);
+}
+
+class HostileBusTest : public NoMetadataServiceTest, public ::testing::WithParamInterface<HostileBus> {};
+
+TEST_P(HostileBusTest, GivesUpInTime) {
+  const HostileBus& bus = GetParam();
+  const std::string socketPath = fDir.Path("hostile-bus");
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  int stop[2];
+  ASSERT_EQ(pipe(stop), 0);
+  std::thread server([&] {
+    const int peer = accept(listener, nullptr, nullptr);
+    if (peer < 0) return;
+    std::string heard;
+    char chunk[512];
+    auto hear = [&](const std::string& until) {
+      while (heard.find(until) == std::string::npos) {
+        const ssize_t got = read(peer, chunk, sizeof chunk);
+        if (got <= 0) return false;
+        heard.append(chunk, static_cast<size_t>(got));
+      }
+      return true;
+    };
+    if (hear("\r\n") && write(peer, bus.authReply.data(), bus.authReply.size()) >= 0 && hear("Hello")) {
+      if (write(peer, bus.message.data(), bus.message.size()) < 0) ADD_FAILURE() << "could not answer";
+    }
+    // Holds the connection until the test is done: an answer still awaited shows as a wait.
+    char done;
+    if (read(stop[0], &done, 1) < 0) ADD_FAILURE() << "no end";
+    close(peer);
+  });
+  {
+    const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
+    ExpectUnavailableWithin(std::chrono::milliseconds(1200));
+  }
+  close(stop[1]);
+  shutdown(listener, SHUT_RDWR);
+  server.join();
+  close(stop[0]);
+  close(listener);
+}
+
+const std::string kAccepted = "OK 0123456789abcdef0123456789abcdef\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Stamps, HostileBusTest,
+    ::testing::Values(
+        HostileBus{"RefusesUs", "REJECTED EXTERNAL\r\n", ""},
+        HostileBus{"AuthenticationWithoutEnd", std::string(8192, 'O'), ""},
+        HostileBus{"AnswersWithNoise", kAccepted, "noise, not a message at all"},
+        HostileBus{"ClaimsAHugeBody", kAccepted, ReplyHeader(0x7fffffff, 0)},
+        HostileBus{"ClaimsHugeHeaderFields", kAccepted, ReplyHeader(0, 0xfffffff0)},
+        HostileBus{"SendsLessThanItClaims", kAccepted, ReplyHeader(100, 0) + std::string(20, 'x')},
+        HostileBus{"FieldsRunPastTheirEnd", kAccepted,
+                   ReplyHeader(0, 6) + std::string("\5\1u\0", 4) + Little32(1)},
+        HostileBus{"FieldOfAnUnknownType", kAccepted,
+                   ReplyHeader(0, 8) + std::string("\5\1x\0", 4) + Little32(1)},
+        HostileBus{"StringWithoutItsEnd", kAccepted,
+                   ReplyHeader(0, 16) + std::string("\4\1s\0", 4) + Little32(200) + std::string(8, 'e')},
+        HostileBus{"RepliesToAnotherCall", kAccepted,
+                   ReplyHeader(0, 8) + std::string("\5\1u\0", 4) + Little32(99)}),
+    [](const ::testing::TestParamInfo<HostileBus>& info) { return std::string(info.param.name); });
 
 TEST_F(NoMetadataServiceTest, BusWithoutTheMetadataService) {
   const std::string socketPath = fDir.Path("bare-bus");
@@ -269,44 +366,126 @@ TEST(MetadataChild, DISABLED_StampsTheFileNamedInTheEnvironment) {
   std::ofstream(result) << AddCustomIconMBS(FolderItem(file), Family(kFamilyBytes), false);
 }
 
-TEST_F(MetadataTest, WithoutGIOMetadataSupportTheServiceCountsAsUnavailable) {
-  // GIO without its desktop backend (as where gvfs is not installed) keeps no metadata at all.
-  const std::string path = fDir.Write("doc.indd", "content");
-  const std::string resultPath = fDir.Path("result");
-  std::vector<std::string> variables = {"GIO_USE_VFS=local", "QT_QPA_PLATFORM=offscreen",
-                                        "TESSARINE_STAMP_FILE=" + path,
-                                        "TESSARINE_STAMP_RESULT=" + resultPath};
+// The environment of this process with the given variables set, and those named in dropped left
+// out.
+std::vector<std::string> EnvironmentWith(std::vector<std::string> variables, const std::vector<std::string>& dropped) {
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("GIO_USE_VFS=", 0) != 0) variables.push_back(*entry);
+    const std::string variable(*entry);
+    const std::string name = variable.substr(0, variable.find('='));
+    bool replaced = std::find(dropped.begin(), dropped.end(), name) != dropped.end();
+    for (const std::string& set : variables) replaced = replaced || set.rfind(name + "=", 0) == 0;
+    if (!replaced) variables.push_back(variable);
   }
-  std::vector<char*> envp;
-  for (std::string& variable : variables) envp.push_back(variable.data());
-  envp.push_back(nullptr);
-  std::string self = std::filesystem::read_symlink("/proc/self/exe");
-  std::string filter = "--gtest_filter=MetadataChild.DISABLED_StampsTheFileNamedInTheEnvironment";
-  std::string disabled = "--gtest_also_run_disabled_tests";
-  char* argv[] = {self.data(), filter.data(), disabled.data(), nullptr};
+  return variables;
+}
 
-  // The child's own test report goes to a log, shown only when something went wrong.
-  const std::string log = fDir.Path("child.log");
+// Runs argv in environment with its output to log, for at most 30 s; its exit status, or none
+// when it hung.
+std::optional<int> RunWithin(std::vector<std::string> argv, std::vector<std::string> environment,
+                             const std::string& log) {
+  std::vector<char*> args;
+  for (std::string& arg : argv) args.push_back(arg.data());
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (std::string& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
   posix_spawn_file_actions_t output;
   posix_spawn_file_actions_init(&output);
   posix_spawn_file_actions_addopen(&output, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&output, STDOUT_FILENO, STDERR_FILENO);
   pid_t child = 0;
-  const int spawned = posix_spawn(&child, self.c_str(), &output, nullptr, argv, envp.data());
+  const int spawned = posix_spawnp(&child, args[0], &output, nullptr, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&output);
-  ASSERT_EQ(spawned, 0);
+  if (spawned != 0) return std::nullopt;
   int status = 0;
-  const bool ended =
-      WaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30));
-  if (!ended) {
+  if (!WaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30))) {
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
+    return std::nullopt;
   }
-  ASSERT_TRUE(ended) << "the stamp hung\n" << ReadFileBytes(log);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFileBytes(log);
-  EXPECT_EQ(ReadFileBytes(resultPath), std::to_string(kCustomIconMetadataUnavailable));
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Stamps the file at path in a process of this test program's own with the given environment; the
+// plug-in's result code, or the child's report when it failed.
+std::string StampInChild(const std::string& path, const std::vector<std::string>& environment,
+                         const TempDir& scratch) {
+  const std::string resultPath = scratch.Path("result");
+  std::vector<std::string> variables = environment;
+  variables.push_back("TESSARINE_STAMP_FILE=" + path);
+  variables.push_back("TESSARINE_STAMP_RESULT=" + resultPath);
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+  const std::string log = scratch.Path("child.log");
+  const std::optional<int> status =
+      RunWithin({self, "--gtest_filter=MetadataChild.DISABLED_StampsTheFileNamedInTheEnvironment",
+                 "--gtest_also_run_disabled_tests"},
+                variables, log);
+  if (status != 0) return std::string(status ? "the stamp failed\n" : "the stamp hung\n") + ReadFileBytes(log);
+  return ReadFileBytes(resultPath);
+}
+
+TEST_F(MetadataTest, WithoutGIOMetadataSupportTheServiceCountsAsUnavailable) {
+  // GIO without its desktop backend (as where gvfs is not installed) keeps no metadata at all.
+  const std::string path = fDir.Write("doc.indd", "content");
+  EXPECT_EQ(StampInChild(path, EnvironmentWith({"GIO_USE_VFS=local", "QT_QPA_PLATFORM=offscreen"}, {}), fDir),
+            std::to_string(kCustomIconMetadataUnavailable));
   EXPECT_EQ(ReadFileBytes(path), "content");
 }
+
+// Where a stamp is kept depends on the home folder, the folders on the way and the file system; the
+// file manager, reading through GIO, must find it wherever the document is.
+struct Place {
+  const char* name;
+  const char* home;      // below the test's folder: the home folder's name for the stamping side
+  const char* document;  // below the test's folder, or absolute
+  const char* shown;     // the name the reader asks for; the document's when empty
+};
+
+class StampPlaceTest : public MetadataTest, public ::testing::WithParamInterface<Place> {};
+
+TEST_P(StampPlaceTest, IsWhereGIOLooks) {
+  const Place& place = GetParam();
+  fDir.Write("home/folder/doc.indd", "1");
+  fDir.Write("elsewhere/doc.indd", "2");
+  std::filesystem::create_symlink(fDir.Path("home"), fDir.Path("home-link"));
+  std::filesystem::create_symlink(fDir.Path("home/folder"), fDir.Path("home/folder-link"));
+  std::filesystem::create_symlink(fDir.Path("elsewhere/doc.indd"), fDir.Path("home/link.indd"));
+  std::string document = place.document[0] == '/' ? place.document : fDir.Path(place.document);
+  std::unique_ptr<TempDir> otherDevice;
+  if (std::string(place.document).rfind("/dev/shm", 0) == 0) {
+    struct stat shm {}, here {};
+    if (stat("/dev/shm", &shm) != 0 || access("/dev/shm", W_OK) != 0 || stat(fDir.path().c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev) {
+      GTEST_SKIP() << "no other writable file system at /dev/shm";
+    }
+    document = "/dev/shm/tessarine-stamp-" + std::to_string(getpid()) + ".indd";
+    std::ofstream(document) << "3";
+  }
+  const std::vector<std::string> environment = EnvironmentWith(
+      {"HOME=" + fDir.Path(place.home), "QT_QPA_PLATFORM=offscreen"}, {"XDG_DATA_HOME", "GIO_USE_VFS"});
+
+  const std::string result = StampInChild(document, environment, fDir);
+  const std::string shown = place.shown[0] != '\0' ? fDir.Path(place.shown) : document;
+  const std::string info = fDir.Path("info.txt");
+  const std::optional<int> status = RunWithin({"gio", "info", "-a", "metadata::custom-icon", shown}, environment, info);
+  if (document.rfind("/dev/shm/", 0) == 0) unlink(document.c_str());
+  ASSERT_EQ(result, std::to_string(kCustomIconOK));
+  ASSERT_EQ(status, 0) << ReadFileBytes(info);
+  EXPECT_NE(ReadFileBytes(info).find("metadata::custom-icon: file://" + fDir.Path(place.home) +
+                                     "/.local/share/tessarine/icons/" + StoredName(kLargest)),
+            std::string::npos)
+      << ReadFileBytes(info);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stamps, StampPlaceTest,
+    ::testing::Values(Place{"InTheHomeFolder", "home", "home/folder/doc.indd", ""},
+                      Place{"HomeNamedThroughALink", "home-link", "home/folder/doc.indd", "home-link/folder/doc.indd"},
+                      Place{"FolderReachedThroughALink", "home", "home/folder-link/doc.indd", "home/folder/doc.indd"},
+                      // The link gets the icon, not the document it points to.
+                      Place{"DocumentThatIsALink", "home", "home/link.indd", ""},
+                      Place{"OutsideTheHomeFolder", "home", "elsewhere/doc.indd", ""},
+                      Place{"OnAnotherFileSystem", "home", "/dev/shm", ""}),
+    [](const ::testing::TestParamInfo<Place>& info) { return std::string(info.param.name); });
 
 }  // namespace
