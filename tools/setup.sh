@@ -11,6 +11,7 @@ packages=(
   dbus dbus-daemon gvfs gvfs-daemons
   shared-mime-info desktop-file-utils
   xvfb xauth xdotool
+  fonts-dejavu-core fonts-dejavu-extra
   clang libclang-rt-14-dev llvm
   locales
 )
