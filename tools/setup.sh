@@ -11,6 +11,7 @@ packages=(
   dbus dbus-daemon gvfs gvfs-daemons
   shared-mime-info desktop-file-utils
   xvfb xauth xdotool
+  fonts-dejavu-core fonts-dejavu-extra
   clang libclang-rt-14-dev llvm
   locales
 )
@@ -22,23 +23,54 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# Installing needs root: as another user, sudo, where there is one.
 sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+can_install=true
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then sudo_cmd=(sudo); else can_install=false; fi
 fi
 
-# A locale that writes numbers with a decimal comma, for the tests of number parsing. It goes into
-# /etc/locale.gen too, so that a later locale-gen keeps it.
-if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
-  echo "Generating the locale de_DE.UTF-8"
-  if grep -q '^# *de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  elif ! grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+# apt-get and dpkg write a line for every package and file: that goes to a log, shown only when a
+# step fails.
+log=$(mktemp "${TMPDIR:-/tmp}/tessarine-setup.XXXXXX.log")
+trap 'rm -f "$log"' EXIT
+step() {
+  local what=$1
+  shift
+  echo "$what"
+  if ! "$@" >>"$log" 2>&1; then
+    trap - EXIT
+    echo "tools/setup.sh: failed: $what; the last lines of its output (all of it in $log):" >&2
+    tail -n 40 "$log" >&2
+    exit 1
   fi
-  "${sudo_cmd[@]}" locale-gen >/dev/null
+}
+
+if ((${#missing[@]})); then
+  if ! $can_install; then
+    echo "tools/setup.sh: missing packages, and installing them needs root or sudo: run as root \"apt-get install ${missing[*]}\", then this again." >&2
+    exit 1
+  fi
+  step "Updating the package lists" "${sudo_cmd[@]}" apt-get update -qq
+  step "Installing ${missing[*]}" "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale that writes numbers with a decimal comma, for the tests of number parsing (they skip
+# themselves without it). It goes into /etc/locale.gen too, so that a later locale-gen keeps it.
+if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  :
+elif ! $can_install; then
+  echo "tools/setup.sh: the locale de_DE.UTF-8 is missing and generating it needs root or sudo; the tests that use it will skip." >&2
+else
+  # Run as a step's condition, where set -e does not hold: each command says how it went.
+  add_locale() {
+    if grep -q '^# *de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+      "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen || return
+    elif ! grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+      echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen || return
+    fi
+    "${sudo_cmd[@]}" locale-gen
+  }
+  step "Generating the locale de_DE.UTF-8" add_locale
 fi

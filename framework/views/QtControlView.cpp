@@ -114,15 +114,19 @@ void QtControlView::SetHelpTag(const std::string& helpTag) {
 void QtControlView::SetTextStyle(const toolkit::TextStyle& style) {
   if (!fWidget) return;
   QFont font = fFont;
-  if (style.family) {
-    font.setFamily(*style.family == "System" || style.family->empty() ? QApplication::font().family()
-                                                                       : QString::fromStdString(*style.family));
-  }
+  const bool systemFamily = !style.family || style.family->empty() || *style.family == "System";
+  if (style.family) font.setFamily(systemFamily ? QApplication::font().family() : QString::fromStdString(*style.family));
   if (style.size) {
     if (*style.size > 0) {
       // Design sizes are in points of 1/72 inch on a 72 dpi screen, like the bounds: one point is
       // one pixel, so a size-10 text fits the 14-pixel label it was laid out for.
       font.setPixelSize(*style.size);
+      // The design's captions were measured in the Mac's system font. Debian's, DejaVu Sans, is
+      // wider at the same size and cuts "Path to InDesign CS2:" in its 105-pixel label. Its
+      // semi-condensed face (DejaVu Sans Condensed, or the font narrowed by Qt where no such face
+      // is installed) keeps the pixel size, and so the line height the layout was made for, and
+      // fits every caption.
+      if (systemFamily) font.setStretch(QFont::SemiCondensed);
     } else {
       font.setPointSizeF(QApplication::font().pointSizeF());
     }

@@ -157,9 +157,11 @@ class QtWindowSystem : public WindowSystem {
     bool anyFile = false;
     QStringList extensions;
     QStringList nameFilters;
+    QStringList applicationNames;
     for (const FileType* type : types) {
       if (type->IsApplicationType()) {
         applications = true;
+        applicationNames << ToQString(type->Name()) + " (applications and launchers)";
         continue;
       }
       QStringList patterns;
@@ -180,6 +182,10 @@ class QtWindowSystem : public WindowSystem {
       const QString local = QDir::homePath() + "/.local/share/applications";
       dialog.setDirectory(QFileInfo(local).isDir() ? local : QStringLiteral("/usr/share/applications"));
       dialog.setProxyModel(new ApplicationFilter(extensions, anyFile, &dialog));
+      // The type box names the types that the proxy shows; the name filter's own pattern lets
+      // every name through to the proxy and stays out of sight.
+      dialog.setOption(QFileDialog::HideNameFilterDetails);
+      dialog.setNameFilter((applicationNames + nameFilters).join(QStringLiteral(", ")) + " (*)");
     } else if (!nameFilters.isEmpty()) {
       dialog.setNameFilters(nameFilters);
     }

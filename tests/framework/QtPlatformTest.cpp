@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTimer>
 #include <functional>
+#include <string>
 
 #include "framework/Dialogs.h"
 #include "framework/FileType.h"
@@ -36,6 +38,8 @@ class QtPlatformTest : public testing::Test {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       if (!dialog) return;
       answered = true;
+      auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+      shownTypes = types ? types->currentText().toStdString() : std::string();
       if (name.isEmpty()) {
         dialog->reject();
         return;
@@ -54,6 +58,7 @@ class QtPlatformTest : public testing::Test {
 
   std::unique_ptr<Platform> previous;
   FileType applications, any;
+  std::string shownTypes;  // the dialog's type box, as the user reads it
   TempDir dir;
 };
 
@@ -62,6 +67,8 @@ TEST_F(QtPlatformTest, OpeningAnAppBundleChoosesTheFolder) {
   const FolderItemPtr chosen = Choose("Dialog Apps", dir.path(), "Adobe InDesign CS4.app");
   ASSERT_NE(chosen, nullptr);
   EXPECT_EQ(chosen->NativePath(), dir.Path("Adobe InDesign CS4.app"));
+  // Named after the type asked for, not "All Files (*)", though it shows no pattern of names.
+  EXPECT_EQ(shownTypes, "Dialog Apps (applications and launchers)");
 }
 
 TEST_F(QtPlatformTest, AnyFileIsChosenByName) {
@@ -69,6 +76,7 @@ TEST_F(QtPlatformTest, AnyFileIsChosenByName) {
   const FolderItemPtr chosen = Choose("Dialog Any", dir.path(), "notes.txt");
   ASSERT_NE(chosen, nullptr);
   EXPECT_EQ(chosen->NativePath(), dir.Path("notes.txt"));
+  EXPECT_EQ(shownTypes, "Dialog Any (*)");
 }
 
 TEST_F(QtPlatformTest, CancelGivesNone) { EXPECT_EQ(Choose("Dialog Apps", dir.path(), QString()), nullptr); }

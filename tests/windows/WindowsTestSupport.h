@@ -78,6 +78,12 @@ inline void ExpectTextSize(QWidget* widget, int designSize) {
   EXPECT_FALSE(font.underline());
 }
 
+// The widget's caption, measured with the font the widget shows it in, fits the area where its
+// style draws it (a button's without the indicator and margins, a group box's title beside the
+// frame), and that area lies within the widget: nothing of the caption is cut. A multi-line
+// label's text fits when word-wrapped; its trailing line breaks show nothing.
+void ExpectCaptionFits(QWidget* widget);
+
 // Closes the window as the program never does, and lets the framework delete it, so that the
 // next test starts from a new instance.
 void DiscardWindow(Window* window);

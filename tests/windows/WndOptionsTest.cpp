@@ -157,7 +157,10 @@ TEST_F(WndOptionsTest, WindowAndControlsHaveTheirDesignValues) {
     EXPECT_EQ(control->Top(), row.top);
     EXPECT_EQ(control->Width(), row.width);
     EXPECT_EQ(control->Height(), row.height);
-    if (!dynamic_cast<Canvas*>(control)) ExpectTextSize(control->NativeWidget(), dynamic_cast<StaticText*>(control) ? 10 : 0);
+    if (!dynamic_cast<Canvas*>(control)) {
+      ExpectTextSize(control->NativeWidget(), dynamic_cast<StaticText*>(control) ? 10 : 0);
+      ExpectCaptionFits(control->NativeWidget());
+    }
     if (auto* radio = dynamic_cast<RadioButton*>(control)) {
       EXPECT_EQ(radio->Caption(), row.text);
       EXPECT_FALSE(radio->Value());
