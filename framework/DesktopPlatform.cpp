@@ -2,14 +2,61 @@
 // file dialog (made ready when first asked for), the log on standard error and in the system log.
 #include <stdio.h>
 #include <syslog.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 
 #include "framework/Platform.h"
 #include "framework/WindowSystem.h"
 #include "framework/X11Keyboard.h"
 
 namespace {
+
+// For the test suite only: with TESSARINE_TEST_UNANSWERED_BOX_MS set, a message box or open dialog
+// that nobody has answered within that many milliseconds ends the run, with a line naming it,
+// where it would otherwise wait for a user who never comes. A watching thread, not a timer, so
+// that it holds whatever the event loop is doing.
+class UnansweredLimit {
+ public:
+  static constexpr int kExitCode = 86;
+
+  explicit UnansweredLimit(const std::string& what) {
+    const char* text = std::getenv("TESSARINE_TEST_UNANSWERED_BOX_MS");
+    const long milliseconds = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+    if (milliseconds <= 0) return;
+    const std::string line = "Error:TESSARINE_TEST_UNANSWERED_BOX_MS: not answered within " +
+                             std::to_string(milliseconds) + " ms, the run ends: " + what + "\n";
+    fWatch = std::thread([this, milliseconds, line] {
+      std::unique_lock<std::mutex> lock(fMutex);
+      if (fAnsweredOrGone.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return fDone; })) return;
+      fputs(line.c_str(), stderr);
+      _exit(kExitCode);
+    });
+  }
+
+  ~UnansweredLimit() {
+    if (!fWatch.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(fMutex);
+      fDone = true;
+    }
+    fAnsweredOrGone.notify_all();
+    fWatch.join();
+  }
+
+  UnansweredLimit(const UnansweredLimit&) = delete;
+  UnansweredLimit& operator=(const UnansweredLimit&) = delete;
+
+ private:
+  std::mutex fMutex;
+  std::condition_variable fAnsweredOrGone;
+  bool fDone = false;
+  std::thread fWatch;
+};
 
 class DesktopPlatform : public Platform {
  public:
@@ -33,12 +80,15 @@ class DesktopPlatform : public Platform {
       WriteLog(message);
       return;
     }
+    const UnansweredLimit limit("the message box \"" + message + "\"");
     windows->ShowMessage(message);
   }
 
   FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override {
     WindowSystem* windows = WindowSystem::Load();
-    return windows != nullptr ? windows->ChooseFile(types) : nullptr;
+    if (windows == nullptr) return nullptr;
+    const UnansweredLimit limit("the open dialog");
+    return windows->ChooseFile(types);
   }
 
   void OpenURL(const std::string& url) override {

@@ -9,6 +9,7 @@
 #include "core/Startup.h"
 #include "framework/Timer.h"
 #include "windows/WndLauncher.h"
+#include "support/TestTime.h"
 
 using namespace TestDocuments;
 
@@ -88,7 +89,7 @@ TEST_F(RunTest, WithoutDocumentsTheConfigurationComesAfterTwoSecondsAndAcceptanc
   EXPECT_EQ(Runtime::Run(TessarineStartup, {}), 0);
   ASSERT_EQ(window.calledAt.size(), 1u);
   EXPECT_GE(window.calledAt[0], 1990);
-  EXPECT_LT(window.calledAt[0], 4000);
+  EXPECT_LT(window.calledAt[0], TestTime::Scaled(4000));
   EXPECT_EQ(window.given, App::Instance()->Preferences()) << "the window edits the live record";
   EXPECT_EQ(PreferencesLines(), 13u);
   EXPECT_EQ(ReadFileBytes(PreferencesPath()).rfind("/edited\n", 0), 0u);

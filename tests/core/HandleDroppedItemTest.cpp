@@ -9,6 +9,7 @@
 #include "CoreFixture.h"
 #include "windows/WndLauncher.h"
 #include "windows/WndOptions.h"
+#include "support/TestTime.h"
 
 using namespace TestDocuments;
 
@@ -78,7 +79,7 @@ class RoadTest : public AppFixture {
   // Launches are detached processes: a document that is not launched is known only after a while.
   // No events run meanwhile, so the quit timer does not fire.
   void ExpectNotLaunched(const FolderItemPtr& item) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    TestTime::Pause(300);
     EXPECT_EQ(apps.Record().find(item->NativePath()), std::string::npos) << apps.Record();
   }
 
@@ -107,6 +108,7 @@ TEST_F(RoadTest, PipeIsAFileThatCannotBeOpened) {
   const std::string pipe = documents.Path("pipe.indd");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
   const auto item = std::make_shared<FolderItem>(pipe);
+  fake->expectedMessages = 1;
   Drop(app, item);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Warning:App.HandleDroppedItem: could not open file " + item->ShellPath()}));
   EXPECT_EQ(fake->messages, (std::vector<std::string>{"Could not open file"}));
@@ -144,6 +146,7 @@ TEST_F(RoadTest, NoStampWhenTheUserSaidSo) {
 
 TEST_F(RoadTest, VersionAboveSixGetsNoStampAndAMessage) {
   App& app = Open();
+  fake->expectedMessages = 1;
   Drop(app, Document("future.indd", InDesignDocument(7)));
   EXPECT_EQ(fake->messages, (std::vector<std::string>{kCannotDecide}));
   EXPECT_EQ(CountLogged(kStampAttempt), 0u);

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "support/TempDir.h"
+#include "support/TestTime.h"
 #include "framework/FolderItem.h"
 #include "plugin/IconFamily.h"
 
@@ -124,14 +125,9 @@ inline std::string IconFamily(uint32_t rgb = 0xFF3366) {
   return "icns" + be32(static_cast<uint32_t>(element.size()) + 8) + element;
 }
 
-// Polls until done() or the timeout; true when done.
+// Polls until done() or the timeout (scaled to the machine's load); true when done.
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return TestTime::WaitUntil(done, timeoutMs);
 }
 
 // One document of each icon kind code, and the icon file of the built bundle that it should get.

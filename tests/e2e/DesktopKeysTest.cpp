@@ -31,7 +31,7 @@ TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
   options.display = &display;
   auto run = Start({document}, options);
 
-  ASSERT_TRUE(display.WaitForWindow(*run, "Open With InDesign/InCopy Version", 10000 * kSlowdown));
+  ASSERT_TRUE(display.WaitForWindow(*run, "Open With InDesign/InCopy Version", 10000));
   EXPECT_EQ(ReadRecords(RecordFile()), std::vector<Record>{}) << "nothing is opened while the chooser waits";
   // Return presses OK on the preselection, InDesign CS (its version's default application).
   const std::vector<std::string> chooser = display.Windows(run->Pid(), "Open With InDesign/InCopy Version");
@@ -39,7 +39,7 @@ TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
   RunCommand({"/usr/bin/xdotool", "windowfocus", "--sync", chooser.front(), "key", "Return"}, desktop,
              Path("output/return.txt"));
 
-  EXPECT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_EQ(run->WaitForExit(10000), 0) << run->Output();
   EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
   EXPECT_EQ(ReadRecords(Path("other.bin")), std::vector<Record>{});
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();

@@ -155,9 +155,9 @@ TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
   }
 
   auto run = Start({document}, options);
-  const int answered = display.Available() ? display.AnswerBoxesUntilExit(*run, 15000 * kSlowdown) : 0;
+  const int answered = display.Available() ? display.AnswerBoxesUntilExit(*run, 15000) : 0;
   // The boxes were answered until the end: what still runs now hangs.
-  ASSERT_EQ(run->WaitForExit((display.Available() ? 1000 : 15000) * kSlowdown), 0)
+  ASSERT_EQ(run->WaitForExit(display.Available() ? 1000 : 15000), 0)
       << "did not end by itself:\n" << run->Output();
   EXPECT_EQ(answered, boxes);
 
@@ -174,7 +174,7 @@ TEST_P(HostileDocument, HasItsOutcomeAndEndsPromptlyInBoundedMemory) {
             << run->PeakResidentKiB() / 1024 << " MiB\n";
   EXPECT_LT(run->PeakResidentKiB(), kPeakBoundKiB);
   if (boxes == 0) {
-    EXPECT_LT(Milliseconds(run->Elapsed()), 5000 * kSlowdown);
+    EXPECT_LT(Milliseconds(run->Elapsed()), Scaled(5000));
   }
 }
 
@@ -248,7 +248,7 @@ TEST_P(HostileNames, ReachTheApplicationByteForByteAndRunNothing) {
   std::sort(expected.begin(), expected.end());
 
   auto run = Start(arguments);
-  ASSERT_EQ(run->WaitForExit(20000 * kSlowdown), 0) << run->Output();
+  ASSERT_EQ(run->WaitForExit(20000), 0) << run->Output();
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
   const std::vector<Record> records = WaitForRecords(RecordFile(), expected.size());
   EXPECT_EQ(records, expected) << "recorded:\n" << Shown(records);
@@ -298,8 +298,8 @@ TEST_F(HostilePreferences, GarbageConfiguresNothingAndIsLeftAsItIs) {
   RunOptions options;
   options.display = &display;
   auto run = Start({document}, options);
-  EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 15000 * kSlowdown), 1) << "Could not determine what to do";
-  ASSERT_EQ(run->WaitForExit(1000 * kSlowdown), 0) << run->Output();
+  EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 15000), 1) << "Could not determine what to do";
+  ASSERT_EQ(run->WaitForExit(1000), 0) << run->Output();
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
   EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
   EXPECT_EQ(ReadFileBytes(PreferencesPath()), garbage);
@@ -313,7 +313,7 @@ TEST_F(HostilePreferences, CarriageReturnLineFeedEndsEveryLine) {
   const std::string document = Document("Layout CS3.indd", InDesignDocument(5));
 
   auto run = Start({document});
-  ASSERT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  ASSERT_EQ(run->WaitForExit(10000), 0) << run->Output();
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
   EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
 }
@@ -339,13 +339,13 @@ TEST_F(HostilePreferences, MebibyteLinesAreTakenWholeInBoundedMemory) {
   const std::string document = Document("Layout CS2.indd", InDesignDocument(4));
 
   auto run = Start({document});
-  ASSERT_EQ(run->WaitForExit(15000 * kSlowdown), 0) << run->Output();
+  ASSERT_EQ(run->WaitForExit(15000), 0) << run->Output();
   EXPECT_TRUE(run->LogLines().empty()) << run->Output().substr(0, 2000);
   EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
   std::cout << "[ measured ] 13 MiB of preferences: " << Milliseconds(run->Elapsed()) << " ms, peak "
             << run->PeakResidentKiB() / 1024 << " MiB\n";
   EXPECT_LT(run->PeakResidentKiB(), kPeakBoundKiB);
-  EXPECT_LT(Milliseconds(run->Elapsed()), 5000 * kSlowdown);
+  EXPECT_LT(Milliseconds(run->Elapsed()), Scaled(5000));
 }
 
 // 4 GiB without a line break (a hole, which reads as zeros): the first line is cut off and the
@@ -357,12 +357,12 @@ TEST_F(HostilePreferences, AFourGiBFileWithoutALineBreakIsReadInBoundedMemory) {
   mkdir(folder.c_str(), 0755);
 
   auto run = Start({folder});
-  ASSERT_EQ(run->WaitForExit(30000 * kSlowdown), 0) << run->Output();
+  ASSERT_EQ(run->WaitForExit(30000), 0) << run->Output();
   EXPECT_EQ(run->LogLines(), std::vector<std::string>{kRejected});
   std::cout << "[ measured ] 4 GiB of preferences: " << Milliseconds(run->Elapsed()) << " ms, peak "
             << run->PeakResidentKiB() / 1024 << " MiB\n";
   EXPECT_LT(run->PeakResidentKiB(), kPeakBoundKiB);
-  EXPECT_LT(Milliseconds(run->Elapsed()), 15000 * kSlowdown);
+  EXPECT_LT(Milliseconds(run->Elapsed()), Scaled(15000));
 }
 
 enum class Unopenable { Unreadable, NamedPipe, Folder };
@@ -394,7 +394,7 @@ TEST_P(UnopenablePreferences, AreReportedAndTheDefaultsStay) {
   }
 
   auto run = Start({folder}, options);
-  ASSERT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  ASSERT_EQ(run->WaitForExit(10000), 0) << run->Output();
   EXPECT_EQ(run->LogLines(),
             (std::vector<std::string>{"Error:CPreferences.LoadPreferences: cannot open preferences file", kRejected}));
   EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
@@ -426,8 +426,8 @@ TEST_F(HostilePreferences, ALineBreakInAnApplicationPathConfiguresNothing) {
   RunOptions options;
   options.display = &display;
   auto run = Start({document}, options);
-  EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 15000 * kSlowdown), 1) << "Could not determine what to do";
-  ASSERT_EQ(run->WaitForExit(1000 * kSlowdown), 0) << run->Output();
+  EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 15000), 1) << "Could not determine what to do";
+  ASSERT_EQ(run->WaitForExit(1000), 0) << run->Output();
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
   EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
 }
@@ -448,15 +448,15 @@ TEST_F(HostilePreferences, AnUnwritableFolderKeepsTheOldFileAndTheRunGoesOn) {
   if (!MakeUnprivileged(options)) GTEST_SKIP() << "cannot run the program as an unprivileged user here";
   chmod(Path("home/config").c_str(), 0555);
   auto first = Start({}, options);
-  ASSERT_TRUE(display.WaitForWindow(*first, kConfigurationTitle, 20000 * kSlowdown)) << first->Output();
+  ASSERT_TRUE(display.WaitForWindow(*first, kConfigurationTitle, 20000)) << first->Output();
 
   RunOptions sending;
   sending.tag = "sender";
   sending.unprivileged = options.unprivileged;
   auto sender = Start({document}, sending);
-  EXPECT_EQ(sender->WaitForExit(10000 * kSlowdown), 0) << sender->Output();
+  EXPECT_EQ(sender->WaitForExit(10000), 0) << sender->Output();
 
-  ASSERT_EQ(first->WaitForExit(10000 * kSlowdown), 0) << first->Output();
+  ASSERT_EQ(first->WaitForExit(10000), 0) << first->Output();
   EXPECT_EQ(first->LogLines(),
             (std::vector<std::string>{"Error:CPreferences.SavePreferences: cannot write to preferences file"}));
   EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
@@ -507,7 +507,7 @@ TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhol
     instances.push_back(startIn(i, {}, shown));
   }
   for (int i = 0; i < kInstances; ++i) {
-    ASSERT_TRUE(display.WaitForWindow(*instances[i], kConfigurationTitle, 30000 * kSlowdown))
+    ASSERT_TRUE(display.WaitForWindow(*instances[i], kConfigurationTitle, 30000))
         << instances[i]->Output();
   }
 
@@ -516,15 +516,23 @@ TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhol
   mkdir(folder.c_str(), 0755);
   RunOptions sending;
   sending.tag = "sender";
+  // A sender gives up on an instance that has had no processor time for half a second and takes
+  // the folder itself (its rejection line shows it); on a loaded machine that happens without a
+  // fault, and the instance, its window still up, is handed the folder again.
   auto handOver = [&](int i) {
-    auto sender = startIn(i, {folder}, sending);
-    EXPECT_EQ(sender->WaitForExit(10000 * kSlowdown), 0) << sender->Output();
-    return sender->ExitedAt();
+    for (int attempt = 1;; ++attempt) {
+      auto sender = startIn(i, {folder}, sending);
+      EXPECT_EQ(sender->WaitForExit(10000), 0) << sender->Output();
+      if (sender->LogLines() != std::vector<std::string>{kRejected} || attempt == 5 || !instances[i]->Running()) {
+        EXPECT_TRUE(sender->LogLines().empty()) << "not handed over: " << sender->Output();
+        return sender->ExitedAt();
+      }
+    }
   };
 
   // The first instance saves undisturbed: how long from the hand-over to its end.
   const Clock::time_point handedOver = handOver(0);
-  ASSERT_EQ(instances[0]->WaitForExit(10000 * kSlowdown), 0) << instances[0]->Output();
+  ASSERT_EQ(instances[0]->WaitForExit(10000), 0) << instances[0]->Output();
   ASSERT_EQ(ReadFileBytes(preferencesOf(0)), saved);
   const Clock::duration whole = instances[0]->ExitedAt() - handedOver;
 
@@ -555,7 +563,7 @@ TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhol
     RunOptions later;
     later.tag = "later";
     auto run = startIn(i, {document}, later);
-    EXPECT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+    EXPECT_EQ(run->WaitForExit(10000), 0) << run->Output();
     EXPECT_TRUE(run->LogLines().empty()) << run->Output();
   }
   const std::vector<Record> records = WaitForRecords(RecordFile(), kInstances - 1);
@@ -624,8 +632,7 @@ class PrivateBus {
     fDaemon = std::make_unique<Child>(ChildLaunch{
         {"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socketPath},
         environment, folder + "/dbus-daemon.txt", "", false, -1});
-    const auto end = Clock::now() + std::chrono::seconds(10);
-    while (access(socketPath.c_str(), F_OK) != 0 && fDaemon->Running() && Clock::now() < end) Pause(10);
+    TestTime::WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0 || !fDaemon->Running(); }, 10000, 10);
     if (access(socketPath.c_str(), F_OK) == 0) fAddress = "unix:path=" + socketPath;
   }
   ~PrivateBus() {
@@ -728,8 +735,8 @@ TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
   auto run = Start(documents, options);
   const std::optional<int64_t> opened = FirstLaunchAfter(started, RecordFile(), 60000);
   ASSERT_TRUE(opened) << run->Output();
-  EXPECT_LT(*opened, kOpensWithinMs * kSlowdown);
-  ASSERT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_LT(*opened, Scaled(kOpensWithinMs));
+  ASSERT_EQ(run->WaitForExit(10000), 0) << run->Output();
   EXPECT_EQ(run->LogLines(), std::vector<std::string>{row.line}) << run->Output();
   std::vector<Record> expected = {{options.busAddress, documents[0]}, {options.busAddress, documents[1]}};
   EXPECT_EQ(WaitForRecords(RecordFile(), 2), expected);
@@ -769,7 +776,7 @@ TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnc
   std::unique_ptr<SilentListener> listener;
   if (GetParam() == StuckInstance::Stopped) {
     first = Start({});  // without documents it waits, and later shows its configuration window
-    ASSERT_TRUE(WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0; }, 10000 * kSlowdown))
+    ASSERT_TRUE(WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0; }, 10000))
         << first->Output();
     ASSERT_EQ(kill(first->Pid(), SIGSTOP), 0);
   } else {
@@ -783,8 +790,8 @@ TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnc
   auto run = Start({document}, second);
   const std::optional<int64_t> opened = FirstLaunchAfter(started, RecordFile(), 60000);
   ASSERT_TRUE(opened) << run->Output();
-  EXPECT_LT(*opened, kOpensWithinMs * kSlowdown);
-  EXPECT_EQ(run->WaitForExit(10000 * kSlowdown), 0) << run->Output();
+  EXPECT_LT(*opened, Scaled(kOpensWithinMs));
+  EXPECT_EQ(run->WaitForExit(10000), 0) << run->Output();
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
 
   std::vector<Record> expected = {{"second", document}};
@@ -794,8 +801,8 @@ TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnc
     RunOptions third;
     third.tag = "third";
     auto handing = Start({later}, third);
-    EXPECT_EQ(handing->WaitForExit(10000 * kSlowdown), 0) << handing->Output();
-    EXPECT_EQ(first->WaitForExit(10000 * kSlowdown), 0) << first->Output();
+    EXPECT_EQ(handing->WaitForExit(10000), 0) << handing->Output();
+    EXPECT_EQ(first->WaitForExit(10000), 0) << first->Output();
     EXPECT_TRUE(first->LogLines().empty()) << first->Output();
     expected.push_back({"first", later});
   }

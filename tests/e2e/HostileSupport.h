@@ -44,8 +44,8 @@ using Clock = std::chrono::steady_clock;
 // may read anything.
 constexpr uid_t kUnprivilegedId = 65534;
 
-// Sanitizer builds run the program several times slower and larger; bounds on time and memory
-// are scaled by this.
+// Sanitizer builds run the program several times larger (and slower, which TestTime allows for);
+// bounds on memory are scaled by this.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kSlowdown = 4;
 #elif defined(__has_feature)
@@ -63,6 +63,9 @@ inline int64_t Milliseconds(Clock::duration d) {
 }
 
 inline void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// The bounds below are stated for an idle machine and scaled to this one's load and build.
+using TestTime::Scaled;
 
 struct ChildLaunch {
   std::vector<std::string> argv;  // argv[0] is the executable's path
@@ -178,15 +181,12 @@ class Child {
     return done == 0;
   }
 
-  // The exit code, or none when the process had not ended within the time; it is then killed.
+  // The exit code, or none when the process had not ended within the time (scaled); it is then
+  // killed.
   std::optional<int> WaitForExit(int timeoutMs) {
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Running()) {
-      if (Clock::now() > end) {
-        Kill();
-        return std::nullopt;
-      }
-      Pause(2);
+    if (!TestTime::WaitUntil([this] { return !Running(); }, timeoutMs, 2)) {
+      Kill();
+      return std::nullopt;
     }
     return fKilled ? std::nullopt : fExitCode;
   }
@@ -200,12 +200,11 @@ class Child {
   }
 
   // Asks the process to end (SIGTERM), so that it can clean up after itself; killed when it has
-  // not ended within the time.
+  // not ended within the time (scaled).
   void Terminate(int timeoutMs) {
     if (!Running()) return;
     kill(fPid, SIGTERM);
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Running() && Clock::now() < end) Pause(2);
+    TestTime::WaitUntil([this] { return !Running(); }, timeoutMs, 2);
     Kill();
   }
 
@@ -365,9 +364,8 @@ inline std::vector<Record> ReadRecords(const std::string& recordFile) {
 // Waits until at least count launches are recorded (launched applications run on their own),
 // then a little longer so that a launch too many would show. Returns them sorted.
 inline std::vector<Record> WaitForRecords(const std::string& recordFile, size_t count, int timeoutMs = 10000) {
-  const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (ReadRecords(recordFile).size() < count && Clock::now() < end) Pause(10);
-  Pause(count == 0 ? 300 : 150);
+  TestTime::WaitUntil([&] { return ReadRecords(recordFile).size() >= count; }, timeoutMs, 10);
+  TestTime::Pause(count == 0 ? 300 : 150);
   std::vector<Record> records = ReadRecords(recordFile);
   std::sort(records.begin(), records.end());
   return records;
@@ -393,15 +391,19 @@ class VirtualDisplay {
     close(fds[1]);
     // Xvfb writes the display number it chose once it accepts connections.
     std::string number;
-    const auto end = Clock::now() + std::chrono::seconds(15);
-    while (Clock::now() < end && number.find('\n') == std::string::npos) {
-      pollfd entry{fds[0], POLLIN, 0};
-      if (poll(&entry, 1, 100) <= 0) continue;
-      char buffer[32];
-      const ssize_t got = read(fds[0], buffer, sizeof buffer);
-      if (got <= 0) break;
-      number.append(buffer, static_cast<size_t>(got));
-    }
+    bool closed = false;
+    TestTime::WaitUntil(
+        [&] {
+          if (closed || number.find('\n') != std::string::npos) return true;
+          pollfd entry{fds[0], POLLIN, 0};
+          if (poll(&entry, 1, 100) <= 0) return false;
+          char buffer[32];
+          const ssize_t got = read(fds[0], buffer, sizeof buffer);
+          if (got <= 0) closed = true;
+          else number.append(buffer, static_cast<size_t>(got));
+          return false;
+        },
+        15000, 0);
     close(fds[0]);
     if (number.empty() || number.find('\n') == std::string::npos) {
       fServer.reset();
@@ -437,37 +439,44 @@ class VirtualDisplay {
     return ids;
   }
 
-  bool WaitForWindow(Child& program, const std::string& title, int timeoutMs) {
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Clock::now() < end && program.Running()) {
-      if (!Windows(program.Pid(), title).empty()) return true;
-      Pause(20);
-    }
-    return false;
+  // Whether a window with the title came up before the program ended or the time (scaled) was up.
+  // Any process with Pid() and Running() will do.
+  template <class Process>
+  bool WaitForWindow(Process& program, const std::string& title, int timeoutMs) {
+    bool shown = false;
+    TestTime::WaitUntil(
+        [&] {
+          if (!program.Running()) return true;
+          shown = !Windows(program.Pid(), title).empty();
+          return shown;
+        },
+        timeoutMs, 20);
+    return shown;
   }
 
   // Answers every message box of the program with Return until the program ends, the time is up
   // or more boxes than maxBoxes came. Returns how many boxes were answered.
   int AnswerBoxesUntilExit(Child& program, int timeoutMs, int maxBoxes = 8) {
     int answered = 0;
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (program.Running() && Clock::now() < end && answered <= maxBoxes) {
-      const std::vector<std::string> boxes = Windows(program.Pid(), kBoxTitle);
-      if (boxes.empty()) {
-        Pause(20);
-        continue;
-      }
-      const std::string& box = boxes.front();
-      Xdotool({"windowfocus", "--sync", box, "key", "Return"});
-      ++answered;
-      // The same box is not answered twice: wait until it has gone.
-      const auto gone = Clock::now() + std::chrono::seconds(5);
-      while (program.Running() && Clock::now() < gone) {
-        const std::vector<std::string> now = Windows(program.Pid(), kBoxTitle);
-        if (std::find(now.begin(), now.end(), box) == now.end()) break;
-        Pause(20);
-      }
-    }
+    TestTime::WaitUntil(
+        [&] {
+          if (!program.Running() || answered > maxBoxes) return true;
+          const std::vector<std::string> boxes = Windows(program.Pid(), kBoxTitle);
+          if (boxes.empty()) return false;
+          const std::string box = boxes.front();
+          Xdotool({"windowfocus", "--sync", box, "key", "Return"});
+          ++answered;
+          // The same box is not answered twice: wait until it has gone.
+          TestTime::WaitUntil(
+              [&] {
+                if (!program.Running()) return true;
+                const std::vector<std::string> now = Windows(program.Pid(), kBoxTitle);
+                return std::find(now.begin(), now.end(), box) == now.end();
+              },
+              5000, 20);
+          return false;
+        },
+        timeoutMs, 20);
     return answered;
   }
 
@@ -499,6 +508,10 @@ struct RunOptions {
   std::string workingFolder;            // empty: the documents folder
   std::string busAddress;               // empty: an address where no bus listens
   rlim_t fileLimit = 0;                 // a soft limit on open files; 0: the test's own
+  // How long a message box may wait for an answer before it ends the run, naming the box (scaled);
+  // 0: long enough for AnswerBoxesUntilExit on a display, and a few seconds headless, where none
+  // is answered.
+  int unansweredBoxMs = 0;
 };
 
 // Everything of one test below one folder: home (with config, data and runtime), the recording
@@ -526,6 +539,9 @@ class ProgramFixture : public ::testing::Test {
         // No session bus: GIO must not start one (on X it would, and it would outlive the test).
         {"DBUS_SESSION_BUS_ADDRESS", options.busAddress.empty() ? "unix:path=" + Path("no-bus") : options.busAddress},
         {kTagVariable, options.tag},
+        {kUnansweredBoxVariable,
+         std::to_string(Scaled(options.unansweredBoxMs > 0 ? options.unansweredBoxMs
+                                                           : options.display ? 10000 : 3000))},
     };
     if (options.display) {
       env["QT_QPA_PLATFORM"] = "xcb";

@@ -32,8 +32,9 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
   RunOptions holding;
   holding.display = &display;
+  holding.unansweredBoxMs = 60000;
   auto first = Start({pipe}, holding);
-  ASSERT_TRUE(display.WaitForWindow(*first, VirtualDisplay::kBoxTitle, 20000 * kSlowdown)) << first->Output();
+  ASSERT_TRUE(display.WaitForWindow(*first, VirtualDisplay::kBoxTitle, 20000)) << first->Output();
 
   std::vector<std::string> documents;
   std::vector<Record> expected;
@@ -55,7 +56,7 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   Clock::duration slowest{};
   for (auto& start : starts) {
     // A start that was not answered would handle its document itself (and write its own tag).
-    EXPECT_EQ(start->WaitForExit(15000 * kSlowdown), 0) << start->Output();
+    EXPECT_EQ(start->WaitForExit(15000), 0) << start->Output();
     EXPECT_EQ(start->Output(), "") << "a start that hands over shows and writes nothing";
     slowest = std::max(slowest, start->ExitedAt() - began);
   }
@@ -63,14 +64,14 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   EXPECT_EQ(records, expected);
   EXPECT_EQ(PwnedFiles(root.path()), std::vector<std::string>{});
 
-  EXPECT_EQ(display.AnswerBoxesUntilExit(*first, 15000 * kSlowdown), 1);
-  ASSERT_EQ(first->WaitForExit(1000 * kSlowdown), 0) << first->Output();
+  EXPECT_EQ(display.AnswerBoxesUntilExit(*first, 15000), 1);
+  ASSERT_EQ(first->WaitForExit(1000), 0) << first->Output();
   EXPECT_EQ(first->LogLines(), std::vector<std::string>{"Warning:App.HandleDroppedItem: could not open file " +
                                                         PosixPathToShell(pipe)});
   std::cout << "[ measured ] " << kStarts << " starts at once: all handed over within " << Milliseconds(slowest)
             << " ms\n";
   // Well inside the hand-over's own time limit (10 s), after which a start would go it alone.
-  EXPECT_LT(Milliseconds(slowest), 8000);
+  EXPECT_LT(Milliseconds(slowest), Scaled(8000));
 }
 
 // A run keeps nothing open per launched application, so a desktop's limit on open files
@@ -91,7 +92,7 @@ TEST_F(LoadTest, AThousandDocumentsUnderALimitOf256OpenFiles) {
   RunOptions limited;
   limited.fileLimit = 256;
   auto run = Start(documents, limited);
-  ASSERT_EQ(run->WaitForExit(60000 * kSlowdown), 0) << run->Output().substr(0, 2000);
+  ASSERT_EQ(run->WaitForExit(60000), 0) << run->Output().substr(0, 2000);
   EXPECT_EQ(run->LogLines(), std::vector<std::string>{}) << run->Output().substr(0, 2000);
   const std::vector<Record> records = WaitForRecords(RecordFile(), kDocuments, 30000);
   EXPECT_EQ(records.size(), expected.size());
@@ -117,7 +118,7 @@ TEST_F(LoadTest, TenThousandDocumentsInOneRun) {
   std::sort(expected.begin(), expected.end());
 
   auto run = Start(documents);
-  ASSERT_EQ(run->WaitForExit(120000 * kSlowdown), 0) << run->Output().substr(0, 2000);
+  ASSERT_EQ(run->WaitForExit(120000), 0) << run->Output().substr(0, 2000);
   EXPECT_TRUE(run->LogLines().empty()) << run->Output().substr(0, 2000);
   const std::vector<Record> records = WaitForRecords(RecordFile(), kDocuments, 30000);
   EXPECT_EQ(records.size(), expected.size());
@@ -131,7 +132,7 @@ TEST_F(LoadTest, TenThousandDocumentsInOneRun) {
   RecordProperty("peak_resident_kib", std::to_string(run->PeakResidentKiB()));
   // Generous: the time is mostly the launches (one process each); memory must not grow with the
   // number of documents beyond their paths.
-  EXPECT_LT(wall, 90000 * kSlowdown);
+  EXPECT_LT(wall, Scaled(90000));
   EXPECT_LT(run->PeakResidentKiB(), 150 * 1024 * kSlowdown);
 }
 

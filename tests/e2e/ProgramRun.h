@@ -16,7 +16,12 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "support/TestTime.h"
 
+
+// Tells the program after how many milliseconds an unanswered message box or open dialog ends its
+// run, with an error line that names it: a test that meets an unexpected box fails in seconds.
+inline constexpr const char* kUnansweredBoxVariable = "TESSARINE_TEST_UNANSWERED_BOX_MS";
 
 // The log entries (lines beginning with "Error:" or "Warning:") of a program's output.
 inline std::vector<std::string> LogEntriesOf(const std::string& text) {
@@ -81,15 +86,12 @@ class ProgramRun {
     return done == 0;
   }
 
-  // The exit code, or none when the program had not ended within the time; it is then killed.
+  // The exit code, or none when the program had not ended within the time (scaled to the
+  // machine's load); it is then killed.
   std::optional<int> WaitForExit(int timeoutMs) {
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Running()) {
-      if (Clock::now() > end) {
-        Kill();
-        return std::nullopt;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!TestTime::WaitUntil([this] { return !Running(); }, timeoutMs, 2)) {
+      Kill();
+      return std::nullopt;
     }
     return fExitCode;
   }

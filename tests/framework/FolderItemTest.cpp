@@ -17,6 +17,7 @@
 #include "framework/Picture.h"
 #include "framework/TextInputStream.h"
 #include "support/TempDir.h"
+#include "support/TestTime.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ bool ReturnsPromptly(Call call) {
   auto task = std::make_shared<std::packaged_task<bool()>>(call);
   std::future<bool> done = task->get_future();
   std::thread([task] { (*task)(); }).detach();
-  if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) return false;
+  if (done.wait_for(TestTime::Scaled(std::chrono::milliseconds(5000))) != std::future_status::ready) return false;
   return done.get();
 }
 

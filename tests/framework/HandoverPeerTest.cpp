@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "support/TestTime.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ class HandoverPeerTest : public testing::Test {
     QElapsedTimer clock;
     clock.start();
     Lines lines = ReadLog();
-    while (lines.size() < count && clock.elapsed() < 15000) {
+    while (lines.size() < count && clock.elapsed() < TestTime::Scaled(15000)) {
       QThread::msleep(5);
       lines = ReadLog();
     }

@@ -22,6 +22,7 @@
 
 #include "support/TempDir.h"
 #include "framework/Runtime.h"
+#include "support/TestTime.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ class HandoverTest : public testing::Test {
   static bool Await(std::future<bool>& sent) {
     QElapsedTimer clock;
     clock.start();
-    while (sent.wait_for(std::chrono::seconds(0)) != std::future_status::ready && clock.elapsed() < 20000) {
+    while (sent.wait_for(std::chrono::seconds(0)) != std::future_status::ready && clock.elapsed() < TestTime::Scaled(20000)) {
       Runtime::ProcessEvents(1);
     }
     return sent.get();
@@ -85,7 +86,7 @@ TEST_F(HandoverTest, WithoutARunningInstanceNothingIsHandedOverAndNothingWaits) 
   QElapsedTimer clock;
   clock.start();
   EXPECT_FALSE(DocumentHandover::SendToRunningInstance({"/a"}));
-  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_LT(clock.elapsed(), TestTime::Scaled(1000));
 }
 
 TEST_F(HandoverTest, DocumentsFromAnotherStartArriveOnceWithTheirBytesIntact) {
@@ -223,7 +224,7 @@ TEST_F(HandoverTest, ALockThatStaysTakenIsNotWaitedFor) {
   QElapsedTimer clock;
   clock.start();
   EXPECT_TRUE(handover.Listen());
-  EXPECT_LT(clock.elapsed(), 3000);
+  EXPECT_LT(clock.elapsed(), TestTime::Scaled(3000));
   EXPECT_FALSE(IsSocket(socketPath));
   close(held);
 }
@@ -233,7 +234,7 @@ TEST_F(HandoverTest, AConnectionNotYetAnsweredWhenTheInstanceQuitsIsRefused) {
   ASSERT_TRUE(handover.Listen());
   std::future<bool> sent = SendInBackground({"/too late"});
   // The sender connects and sends while this instance is busy (its loop does not run).
-  usleep(50 * 1000);
+  TestTime::Pause(50);
   handover.Close();
   EXPECT_FALSE(Await(sent));
   Runtime::ProcessEvents(10);

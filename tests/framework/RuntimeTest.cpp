@@ -17,6 +17,7 @@
 #include "framework/Timer.h"
 #include "framework/UnhandledException.h"
 #include "support/FakePlatform.h"
+#include "support/TestTime.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ class RuntimeTest : public testing::Test {
           auto app = std::make_unique<RecordingApp>(events);
           setUp(*app);
           Application::Register(std::move(app));
-          guard.start(5000);
+          guard.start(static_cast<int>(TestTime::Scaled(5000)));
           if (moreStartup) moreStartup();
         },
         documents);
@@ -169,7 +170,7 @@ TEST_F(RuntimeTest, QuitInsideANestedLoopEndsItAndTheRunAndLaterLoopsReturnAtOnc
   EXPECT_EQ(code, 7);
   EXPECT_EQ(nestedResult, 7);
   EXPECT_GE(laterLoopMs, 0);
-  EXPECT_LT(laterLoopMs, 1000);
+  EXPECT_LT(laterLoopMs, TestTime::Scaled(1000));
   EXPECT_FALSE(Runtime::IsQuitting()) << "the quitting state belongs to the run that ended";
 }
 

@@ -28,6 +28,7 @@ TEST_F(ServicesTest, DebugLogKeepsAMessageOnOneLine) {
 }
 
 TEST_F(ServicesTest, MessageBoxAndUrl) {
+  fake->expectedMessages = 1;
   MsgBox("Could not open file");
   ShowURL("https://example.org/help");
   EXPECT_EQ(fake->messages, std::vector<std::string>{"Could not open file"});

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/Window.h"
+#include "support/TestTime.h"
 
 class ProbeWindow : public Window {
  public:
@@ -90,7 +91,7 @@ class WindowFixture : public ::testing::Test {
         window->Hide();
       }
     });
-    safety.start(5000);
+    safety.start(static_cast<int>(TestTime::Scaled(5000)));
     window->ShowModal();
     ended = true;
   }

@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "support/TestTime.h"
+
 // Sets (or, given none, removes) an environment variable and puts the old value back at scope end.
 class ScopedEnv {
  public:
@@ -35,13 +37,9 @@ class ScopedEnv {
   std::optional<std::string> fOld;
 };
 
-// Polls until done() holds, for at most timeout; true when it came to hold.
+// Polls until done() holds, for at most timeout (scaled to the machine's load); true when it came
+// to hold.
 inline bool WaitFor(const std::function<bool()>& done,
                     std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
+  return TestTime::WaitUntil(done, timeout.count(), 10);
 }

@@ -1,12 +1,20 @@
 #include "FakePlatform.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "framework/FileType.h"
 
 void FakePlatform::ShowMessage(const std::string& message) {
   messages.push_back(message);
-  if (onMessage) onMessage(message);
+  if (onMessage) {
+    onMessage(message);
+  } else if (expectedMessages > 0) {
+    --expectedMessages;
+  } else {
+    ADD_FAILURE() << "an unexpected message box: \"" << message << "\"";
+  }
 }
 
 FolderItemPtr FakePlatform::ChooseFile(const std::vector<const FileType*>& types) {

@@ -1,7 +1,8 @@
 #pragma once
 // FakePlatform: the desktop as a test sets it up. Keys are held by setting them; message boxes and
-// open dialogs are answered by handlers (by default: dismissed at once, cancelled); opened URLs and
-// log entries are recorded.
+// open dialogs are answered by handlers (by default: open dialogs cancelled); opened URLs and log
+// entries are recorded. A message box is dismissed at once when the test expects it (onMessage, or
+// a count in expectedMessages); any other fails the test there, naming its text.
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ class FakePlatform : public Platform {
   bool optionDown = false;
   // Called with each message box's text while the box is "shown"; may run events.
   std::function<void(const std::string&)> onMessage;
+  // Without onMessage: how many more boxes the test expects, each dismissed at once.
+  int expectedMessages = 0;
   // Answers each open dialog; none means cancel.
   std::function<FolderItemPtr(const std::vector<const FileType*>&)> onChooseFile;
 

@@ -32,6 +32,7 @@
 #include "support/TempDir.h"
 #include "windows/WndLauncher.h"
 #include "windows/WndOptions.h"
+#include "support/TestTime.h"
 
 using namespace TestDocuments;
 
@@ -63,7 +64,7 @@ class WhenModal {
       ADD_FAILURE() << "the run did not end";
       Runtime::RequestQuit(99);
     });
-    fGuard.start(10000);
+    fGuard.start(static_cast<int>(TestTime::Scaled(10000)));
   }
   // Once the run is over: nothing more to watch or guard.
   void Stop() {
@@ -197,7 +198,7 @@ TEST_F(ProgramRunTest, WithoutDocumentsTheConfigurationWindowComesAfterTwoSecond
   EXPECT_EQ(RunProgram({}, answer), 0);
 
   EXPECT_GE(modalAt, 1950) << "nothing is shown for two seconds";
-  EXPECT_LT(modalAt, 5000);
+  EXPECT_LT(modalAt, TestTime::Scaled(5000));
   EXPECT_GE(*answer.ShownAt(), 1950);
   EXPECT_EQ(fake->chooseFileFilters, std::vector<std::vector<std::string>>{{"Apps"}});
   const std::vector<std::string> lines = PreferencesLines();
@@ -331,7 +332,7 @@ TEST_F(ProgramRunTest, DocumentHandedOverWhileTheChooserIsShownIsNotOpenedAndThe
   EXPECT_EQ(attemptsBeforeOk, 2u) << "the second document was detected and stamped while the chooser was shown";
   EXPECT_EQ(decisionBeforeOk, -1);
   EXPECT_GE(quitAfterOk, 245);
-  EXPECT_LT(quitAfterOk, 1000);
+  EXPECT_LT(quitAfterOk, TestTime::Scaled(1000));
   EXPECT_TRUE(WaitFor(IDCS4, first));
   Settle();
   EXPECT_EQ(Recorded(), "IDCS4 " + first + "\n");

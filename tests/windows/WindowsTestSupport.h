@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "framework/Window.h"
+#include "support/TestTime.h"
 
 class App;
 class CPreferences;
@@ -41,7 +42,7 @@ class ModalAnswer {
         window->Hide();
       }
     });
-    fGuard.start(5000);
+    fGuard.start(static_cast<int>(TestTime::Scaled(5000)));
   }
 
  private:
