@@ -2,6 +2,9 @@
 // is down when a document arrives.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "HostileSupport.h"
 
 using namespace HostileSupport;
@@ -22,16 +25,24 @@ TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
   const std::map<std::string, std::string> desktop = {{"DISPLAY", display.Name()}, {"PATH", "/usr/bin:/bin"}};
 
   // The X server lets go of a client's keys when the client leaves, so xdotool holds the key by
-  // staying until the program has looked.
-  Child key(ChildLaunch{{"/usr/bin/xdotool", "keydown", GetParam(), "sleep", "5", "keyup", GetParam()},
+  // staying until the test lets it go; its pointer query is a round trip that sees the key down
+  // at the server before the held mark appears.
+  const std::string held = Path("output/key-held");
+  const std::string hold = Path("output/key-hold");
+  std::filesystem::create_directories(Path("output"));
+  std::ofstream(hold).flush();
+  Child key(ChildLaunch{{"/usr/bin/xdotool", "keydown", GetParam(), "getmouselocation", "exec", "--sync", "--args",
+                         "5", "/bin/sh", "-c", "touch \"$0\"; while [ -e \"$1\" ]; do sleep 0.05; done", held, hold,
+                         "keyup", GetParam()},
                         desktop, Path("output/key.txt"), "", false, -1});
   ASSERT_TRUE(key.Started());
-  Pause(300);
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(held); }, 10000)) << ReadFileBytes(Path("output/key.txt"));
   RunOptions options;
   options.display = &display;
   auto run = Start({document}, options);
 
   ASSERT_TRUE(display.WaitForWindow(*run, "Open With InDesign/InCopy Version", 10000));
+  std::filesystem::remove(hold);  // the program has looked
   EXPECT_EQ(ReadRecords(RecordFile()), std::vector<Record>{}) << "nothing is opened while the chooser waits";
   // Return presses OK on the preselection, InDesign CS (its version's default application).
   const std::vector<std::string> chooser = display.Windows(run->Pid(), "Open With InDesign/InCopy Version");

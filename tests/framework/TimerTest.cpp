@@ -81,22 +81,30 @@ TEST_F(TimerTest, ModeTwoRepeatsUntilSwitchedOff) {
 }
 
 TEST_F(TimerTest, SettingPeriodOrModeWhileOnStartsThePeriodAnew) {
-  RecordingTimer byPeriod(clock);
-  RecordingTimer byMode(clock);
-  for (RecordingTimer* timer : {&byPeriod, &byMode}) {
-    timer->SetPeriod(100);
-    timer->SetMode(1);
+  // The restart must come before the first period is up; a machine too busy for that within 60 ms
+  // of 100 tells nothing, and the case is tried again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    RecordingTimer byPeriod(clock);
+    RecordingTimer byMode(clock);
+    const qint64 startedAt = clock.elapsed();
+    for (RecordingTimer* timer : {&byPeriod, &byMode}) {
+      timer->SetPeriod(100);
+      timer->SetMode(1);
+    }
+    Runtime::ProcessEvents(60);
+    const qint64 restartedAt = clock.elapsed();
+    byPeriod.SetPeriod(100);
+    byMode.SetMode(1);
+    if (restartedAt - startedAt >= 90 || !byPeriod.fired.empty() || !byMode.fired.empty()) continue;
+    RunEventsUntil([&] { return !byPeriod.fired.empty() && !byMode.fired.empty(); }, 2000);
+    Runtime::ProcessEvents(20);
+    for (RecordingTimer* timer : {&byPeriod, &byMode}) {
+      ASSERT_EQ(timer->fired.size(), 1u);
+      EXPECT_GE(timer->fired[0], restartedAt + 99);
+    }
+    return;
   }
-  Runtime::ProcessEvents(60);
-  const qint64 restartedAt = clock.elapsed();
-  byPeriod.SetPeriod(100);
-  byMode.SetMode(1);
-  RunEventsUntil([&] { return !byPeriod.fired.empty() && !byMode.fired.empty(); }, 2000);
-  Runtime::ProcessEvents(20);
-  for (RecordingTimer* timer : {&byPeriod, &byMode}) {
-    ASSERT_EQ(timer->fired.size(), 1u);
-    EXPECT_GE(timer->fired[0], restartedAt + 99);
-  }
+  GTEST_SKIP() << "the machine never gave the test 90 ms in time";
 }
 
 TEST_F(TimerTest, SettingThePeriodWhileOffDoesNotStartIt) {
