@@ -354,29 +354,31 @@ void MessageBus::Close() {
   fBuffer.clear();
 }
 
-bool MessageBus::Send(const std::string& bytes, Clock::time_point deadline, Failure& failure) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
+ssize_t MessageBus::Move(bool sending, char* data, size_t size, Clock::time_point deadline, Failure& failure) {
+  for (;;) {
     if (fSocket < 0) {
       failure = Failure::Closed;
-      return false;
+      return -1;
     }
-    const ssize_t written = send(fSocket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (written > 0) {
-      sent += static_cast<size_t>(written);
-      continue;
+    const ssize_t moved = sending ? send(fSocket, data, size, MSG_NOSIGNAL) : recv(fSocket, data, size, 0);
+    if (moved > 0) return moved;
+    if (moved < 0 && (errno == EAGAIN || errno == EINTR)) {
+      if (WaitFor(fSocket, sending ? POLLOUT : POLLIN, deadline)) continue;
+      failure = Failure::TimedOut;
+    } else {
+      failure = Failure::Closed;
     }
-    if (written < 0 && (errno == EAGAIN || errno == EINTR)) {
-      if (!WaitFor(fSocket, POLLOUT, deadline)) {
-        failure = Failure::TimedOut;
-        Close();
-        return false;
-      }
-      continue;
-    }
-    failure = Failure::Closed;
     Close();
-    return false;
+    return -1;
+  }
+}
+
+bool MessageBus::Send(const std::string& bytes, Clock::time_point deadline, Failure& failure) {
+  for (size_t sent = 0; sent < bytes.size();) {
+    // Move only reads what it sends.
+    const ssize_t moved = Move(true, const_cast<char*>(bytes.data()) + sent, bytes.size() - sent, deadline, failure);
+    if (moved < 0) return false;
+    sent += static_cast<size_t>(moved);
   }
   return true;
 }
@@ -384,26 +386,9 @@ bool MessageBus::Send(const std::string& bytes, Clock::time_point deadline, Fail
 bool MessageBus::Fill(size_t size, Clock::time_point deadline, Failure& failure) {
   char chunk[4096];
   while (fBuffer.size() < size) {
-    if (fSocket < 0) {
-      failure = Failure::Closed;
-      return false;
-    }
-    const ssize_t got = recv(fSocket, chunk, sizeof chunk, 0);
-    if (got > 0) {
-      fBuffer.append(chunk, static_cast<size_t>(got));
-      continue;
-    }
-    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
-      if (!WaitFor(fSocket, POLLIN, deadline)) {
-        failure = Failure::TimedOut;
-        Close();
-        return false;
-      }
-      continue;
-    }
-    failure = Failure::Closed;
-    Close();
-    return false;
+    const ssize_t moved = Move(false, chunk, sizeof chunk, deadline, failure);
+    if (moved < 0) return false;
+    fBuffer.append(chunk, static_cast<size_t>(moved));
   }
   return true;
 }

@@ -3,6 +3,8 @@
 // deadline. Enough of the protocol for short questions to the bus and its services (little-endian
 // messages of basic types), written here because GIO's own connections wait without a time limit
 // and cost a run GIO's type system and a thread.
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -71,6 +73,8 @@ class MessageBus {
 
  private:
   explicit MessageBus(int socket) : fSocket(socket) {}
+  // Sends or receives once, waiting by deadline; the bytes moved, or -1 with the connection closed.
+  ssize_t Move(bool sending, char* data, size_t size, Clock::time_point deadline, Failure& failure);
   bool Send(const std::string& bytes, Clock::time_point deadline, Failure& failure);
   // Reads until buffer holds at least size bytes.
   bool Fill(size_t size, Clock::time_point deadline, Failure& failure);

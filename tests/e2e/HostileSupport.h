@@ -35,6 +35,7 @@
 #include "../core/TestDocuments.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
+#include "support/TestTime.h"
 
 namespace HostileSupport {
 
@@ -46,17 +47,7 @@ constexpr uid_t kUnprivilegedId = 65534;
 
 // Sanitizer builds run the program several times larger (and slower, which TestTime allows for);
 // bounds on memory are scaled by this.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kSlowdown = 4;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kSlowdown = 4;
-#else
-constexpr int kSlowdown = 1;
-#endif
-#else
-constexpr int kSlowdown = 1;
-#endif
+constexpr int kSlowdown = TestTime::kBuildSlowdown;
 
 inline int64_t Milliseconds(Clock::duration d) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();

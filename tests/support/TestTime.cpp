@@ -11,18 +11,6 @@ namespace TestTime {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr double kBuildSlowdown = 4;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr double kBuildSlowdown = 4;
-#else
-constexpr double kBuildSlowdown = 1;
-#endif
-#else
-constexpr double kBuildSlowdown = 1;
-#endif
-
 double ScaleFromEnvironment() {
   const char* text = std::getenv("TESSARINE_TEST_TIME_SCALE");
   if (text == nullptr) return 1;

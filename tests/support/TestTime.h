@@ -10,6 +10,19 @@
 
 namespace TestTime {
 
+// How many times slower (and larger) a sanitizer build runs the program.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kBuildSlowdown = 4;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr int kBuildSlowdown = 4;
+#else
+constexpr int kBuildSlowdown = 1;
+#endif
+#else
+constexpr int kBuildSlowdown = 1;
+#endif
+
 // At least 1; read afresh on every call, as the load changes.
 double Factor();
 
