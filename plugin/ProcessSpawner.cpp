@@ -130,7 +130,10 @@ bool ProcessSpawner::SpawnDetached(const std::vector<std::string>& argv, std::st
     sigset_t all;
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &start.mask);
-    const pid_t goBetween = clone(&GoBetween, stacks.FirstTop(), CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
+    // The go-between also shares our descriptors, folders and handlers, which it never changes,
+    // so that making it copies none of them; the program gets copies of its own.
+    const pid_t goBetween = clone(&GoBetween, stacks.FirstTop(),
+                                  CLONE_VM | CLONE_VFORK | CLONE_FILES | CLONE_FS | CLONE_SIGHAND | SIGCHLD, &start);
     result = goBetween < 0 ? errno : 0;
     pthread_sigmask(SIG_SETMASK, &start.mask, nullptr);
     if (goBetween > 0) {
