@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs each fuzz target for a long time and prints its executions and findings.
 #   bench/fuzz-long.sh [seconds per target, default 600] [target ...]
-# Targets: detection preferences shellpath iconfamily (all by default). They run side by side, one
+# Targets: detection preferences shellpath iconfamily busreply (all by default). They run side by side, one
 # core each. Each starts from its seed corpus (fuzz/corpus/<target>) plus what earlier long runs
 # found, kept in build-fuzz/long/<target>/corpus; findings (crash-*, leak-*, timeout-*, oom-*) are
 # left in build-fuzz/long/<target>/ with the target's log. Exits non-zero when any target found one.
@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(detection preferences shellpath iconfamily)
+((${#targets[@]})) || targets=(detection preferences shellpath iconfamily busreply)
 build=$root/build-fuzz
 
 "$root/tools/setup.sh"
