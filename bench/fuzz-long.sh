@@ -3,8 +3,9 @@
 #   bench/fuzz-long.sh [seconds per target, default 600] [target ...]
 # Targets: detection preferences shellpath iconfamily busreply (all by default). They run side by
 # side, one core each. Each starts from its seed corpus (fuzz/corpus/<target>) plus what earlier
-# long runs found, kept in build-fuzz/long/<target>/corpus; findings (crash-*, leak-*, timeout-*, oom-*) are
-# left in build-fuzz/long/<target>/ with the target's log. Exits non-zero when any target found one.
+# long runs found, kept in build-fuzz/long/<target>/corpus; findings (crash-*, leak-*, timeout-*,
+# oom-*) are left in build-fuzz/long/<target>/ with the target's log. Exits non-zero when any
+# target found one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
