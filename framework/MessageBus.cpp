@@ -196,40 +196,51 @@ std::optional<Header> ParseHeader(const std::string& message) {
   return header;
 }
 
+// Writing values, little-endian, each on its own boundary.
+void Align(std::string& bytes, size_t boundary) {
+  while (bytes.size() % boundary != 0) bytes += '\0';
+}
+
+void Put32At(std::string& bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xff);
+}
+
+void Put32(std::string& bytes, uint32_t value) {
+  Align(bytes, 4);
+  bytes.append(4, '\0');
+  Put32At(bytes, bytes.size() - 4, value);
+}
+
+// A string or object path (uint32 length), or a signature (byte length), with its NUL.
+void PutText(std::string& bytes, const std::string& value, bool signature = false) {
+  if (signature) {
+    bytes += static_cast<char>(value.size());
+  } else {
+    Put32(bytes, static_cast<uint32_t>(value.size()));
+  }
+  bytes += value;
+  bytes += '\0';
+}
+
 }  // namespace
 
 // --- Body ---
 
-void MessageBus::Body::Align(size_t boundary) {
-  while (fBytes.size() % boundary != 0) fBytes += '\0';
-}
-
-void MessageBus::Body::Raw32(uint32_t value) {
-  Align(4);
-  for (int i = 0; i < 4; ++i) fBytes += static_cast<char>(value >> (8 * i) & 0xff);
-}
-
-void MessageBus::Body::RawString(const std::string& value) {
-  Raw32(static_cast<uint32_t>(value.size()));
-  fBytes += value;
-  fBytes += '\0';
-}
-
 MessageBus::Body& MessageBus::Body::String(const std::string& value) {
   fSignature += 's';
-  RawString(value);
+  PutText(fBytes, value);
   return *this;
 }
 
 MessageBus::Body& MessageBus::Body::UInt32(uint32_t value) {
   fSignature += 'u';
-  Raw32(value);
+  Put32(fBytes, value);
   return *this;
 }
 
 MessageBus::Body& MessageBus::Body::ByteString(const std::string& value) {
   fSignature += "ay";
-  Raw32(static_cast<uint32_t>(value.size() + 1));
+  Put32(fBytes, static_cast<uint32_t>(value.size() + 1));  // the NUL is one of the array's bytes
   fBytes += value;
   fBytes += '\0';
   return *this;
@@ -237,20 +248,17 @@ MessageBus::Body& MessageBus::Body::ByteString(const std::string& value) {
 
 MessageBus::Body& MessageBus::Body::StringVariants(const std::vector<std::pair<std::string, std::string>>& entries) {
   fSignature += "a{sv}";
-  Raw32(0);
+  Put32(fBytes, 0);
   const size_t lengthAt = fBytes.size() - 4;
-  Align(8);  // the array's length counts from its first entry, which starts on 8
+  Align(fBytes, 8);  // the array's length counts from its first entry, which starts on 8
   const size_t start = fBytes.size();
   for (const auto& [key, value] : entries) {
-    Align(8);
-    RawString(key);
-    fBytes += '\1';
-    fBytes += 's';
-    fBytes += '\0';
-    RawString(value);
+    Align(fBytes, 8);
+    PutText(fBytes, key);
+    PutText(fBytes, "s", true);
+    PutText(fBytes, value);
   }
-  const auto length = static_cast<uint32_t>(fBytes.size() - start);
-  for (int i = 0; i < 4; ++i) fBytes[lengthAt + i] = static_cast<char>(length >> (8 * i) & 0xff);
+  Put32At(fBytes, lengthAt, static_cast<uint32_t>(fBytes.size() - start));
   return *this;
 }
 
@@ -403,36 +411,22 @@ std::optional<MessageBus::Reply> MessageBus::Call(const std::string& destination
   }
   const uint32_t serial = ++fSerial;
   std::string bytes = {'l', static_cast<char>(kMethodCall), 0, 1};
+  Put32(bytes, static_cast<uint32_t>(body.Bytes().size()));
+  Put32(bytes, serial);
+  Put32(bytes, 0);  // the fields' length, known below
   auto field = [&](uint8_t code, char type, const std::string& value) {
-    while (bytes.size() % 8 != 0) bytes += '\0';
+    Align(bytes, 8);
     bytes += static_cast<char>(code);
-    bytes += '\1';
-    bytes += type;
-    bytes += '\0';
-    if (type == 'g') {
-      bytes += static_cast<char>(value.size());
-    } else {
-      while (bytes.size() % 4 != 0) bytes += '\0';
-      const auto length = static_cast<uint32_t>(value.size());
-      for (int i = 0; i < 4; ++i) bytes += static_cast<char>(length >> (8 * i) & 0xff);
-    }
-    bytes += value;
-    bytes += '\0';
+    PutText(bytes, std::string(1, type), true);
+    PutText(bytes, value, type == 'g');
   };
-  auto put32 = [&](uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
-  };
-  put32(static_cast<uint32_t>(body.Bytes().size()));
-  put32(serial);
-  put32(0);  // the fields' length, known below
   field(kPath, 'o', path);
   field(kInterface, 's', interface);
   field(kMember, 's', member);
   field(kDestination, 's', destination);
   if (!body.Signature().empty()) field(kSignature, 'g', body.Signature());
-  const auto fieldsLength = static_cast<uint32_t>(bytes.size() - 16);
-  for (int i = 0; i < 4; ++i) bytes[12 + i] = static_cast<char>(fieldsLength >> (8 * i) & 0xff);
-  while (bytes.size() % 8 != 0) bytes += '\0';
+  Put32At(bytes, 12, static_cast<uint32_t>(bytes.size() - 16));
+  Align(bytes, 8);
   bytes += body.Bytes();
   if (!Send(bytes, deadline, failure)) return std::nullopt;
   return Await(serial, deadline, failure);

@@ -44,9 +44,6 @@ class MessageBus {
     const std::string& Bytes() const { return fBytes; }
 
    private:
-    void Align(size_t boundary);
-    void Raw32(uint32_t value);
-    void RawString(const std::string& value);
     std::string fSignature;
     std::string fBytes;
   };

@@ -58,6 +58,13 @@ struct Channel {
   bool available = false;  // the service runs or can be started
   Clock::time_point time;
   std::map<dev_t, std::string> trees;  // the service's names for devices' trees
+  // The home folder followed to its target, and its device; none where the home folder is one
+  // whose placing is GIO's to work out.
+  struct Home {
+    std::string path;
+    dev_t device = 0;
+  };
+  std::optional<Home> home;
 };
 
 // Used by the event thread, one call at a time.
@@ -117,7 +124,14 @@ std::optional<std::string> RealPath(const char* path) {
   return result;
 }
 
-std::optional<Place> PlaceOf(const std::string& path) {
+std::optional<Channel::Home> RealHome() {
+  const std::optional<std::string> home = RealPath(g_get_home_dir());
+  struct stat status {};
+  if (!home || *home == "/" || stat(home->c_str(), &status) != 0) return std::nullopt;
+  return Channel::Home{*home, status.st_dev};
+}
+
+std::optional<Place> PlaceOf(const std::string& path, const Channel::Home& home) {
   gchar* canonical = g_canonicalize_filename(path.c_str(), "/");
   gchar* folder = g_path_get_dirname(canonical);
   gchar* name = g_path_get_basename(canonical);
@@ -133,13 +147,9 @@ std::optional<Place> PlaceOf(const std::string& path) {
   Place place;
   place.device = status.st_dev;
   place.path = (*expanded == "/" ? "" : *expanded) + "/" + base;
-
-  const std::optional<std::string> home = RealPath(g_get_home_dir());
-  struct stat homeStatus {};
-  if (!home || *home == "/" || stat(home->c_str(), &homeStatus) != 0) return std::nullopt;
-  if (place.path.rfind(*home + "/", 0) == 0 && homeStatus.st_dev == status.st_dev) {
+  if (place.path.rfind(home.path + "/", 0) == 0 && home.device == status.st_dev) {
     place.tree = "home";
-    place.path.erase(0, home->size());
+    place.path.erase(0, home.path.size());
   }
   return place;
 }
@@ -164,10 +174,10 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
   const std::lock_guard<std::mutex> lock(gChannelMutex);
   Channel* channel = gChannel.get();
   if (channel == nullptr || channel->bus == nullptr || channel->bus->Closed() ||
-      channel->address != SessionBus::UserAddress()) {
+      channel->address != SessionBus::UserAddress() || !channel->home) {
     return std::nullopt;
   }
-  std::optional<Place> place = PlaceOf(path);
+  std::optional<Place> place = PlaceOf(path, *channel->home);
   if (!place) return std::nullopt;
 
   const Clock::time_point deadline = After(timeoutMilliseconds);
@@ -270,6 +280,7 @@ MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
       }
       break;
   }
+  channel->home = RealHome();
   channel->time = Clock::now();
   gChannel = std::move(channel);
   return gChannel->available ? Reach::Reachable : Reach::Unavailable;
