@@ -134,7 +134,7 @@ DocumentDetection DocumentDetection::Detect(const FolderItem& item, BinaryStream
 void DocumentDetection::ReadInDesignHeader(const FolderItem& item, BinaryStream& stream,
                                            const CPreferences& preferences) {
   const bool isTemplate = Uppercase(Right(item.Name(), 5)) == ".INDT";
-  Utilities::LogNote("App.HandleDroppedItem: template file = " + Str(isTemplate));
+  Utilities::LogNote([&] { return "App.HandleDroppedItem: template file = " + Str(isTemplate); });
 
   // Flag 2 marks a file written on a big-endian machine; everything else reads little-endian.
   stream.SetPosition(24);
@@ -142,7 +142,7 @@ void DocumentDetection::ReadInDesignHeader(const FolderItem& item, BinaryStream&
   stream.ReadInt32();  // the field at offset 25 is not used
   docVersion = stream.ReadInt32();
   stream.Close();
-  Utilities::LogNote("App.HandleDroppedItem: version extracted from file = " + Str(docVersion));
+  Utilities::LogNote([&] { return "App.HandleDroppedItem: version extracted from file = " + Str(docVersion); });
 
   preferInDesign = true;
   if (docVersion <= 3) {
@@ -175,7 +175,7 @@ void DocumentDetection::ReadInCopyStory(BinaryStream& stream) {
   const std::string firstLine = lines.ReadLine({}, [](const std::string& head) {
     return Left(head, 13) != "<?xml version";
   });
-  Utilities::LogNote("App.HandleDroppedItem: first line of file = " + firstLine);
+  Utilities::LogNote([&] { return "App.HandleDroppedItem: first line of file = " + firstLine; });
   if (Left(firstLine, 13) != "<?xml version") return;
 
   // Line ends, blank lines and any other control bytes before the second line are passed over;
@@ -190,7 +190,7 @@ void DocumentDetection::ReadInCopyStory(BinaryStream& stream) {
     if (prefix == cs4Prefix) return cs4.Found();
     return true;
   });
-  Utilities::LogNote("App.HandleDroppedItem: second line of file = " + secondLine);
+  Utilities::LogNote([&] { return "App.HandleDroppedItem: second line of file = " + secondLine; });
 
   const std::string prefix = Left(secondLine, 16);
   if (Left(secondLine, 13) == "<aic:document") {

@@ -24,7 +24,8 @@ bool SelectionKeyHeld() { return Keyboard::AsyncShiftKey() || Keyboard::AsyncOpt
 }  // namespace
 
 void App::HandleDroppedItem(FolderItemPtr item) {
-  Utilities::LogVerbose("App.HandleDroppedItem: called - item = " + (item ? item->ShellPath() : std::string("nil")));
+  Utilities::LogVerbose(
+      [&] { return "App.HandleDroppedItem: called - item = " + (item ? item->ShellPath() : std::string("nil")); });
 
   fItemCounterSemaphore->Signal();
   fNumItemsBeingHandled += 1;
@@ -40,7 +41,7 @@ void App::HandleDroppedItem(FolderItemPtr item) {
     Utilities::LogError("App.HandleDroppedItem: item is nil, or does not exist, or is a directory");
   } else {
     bool selectVersion = SelectionKeyHeld();
-    Utilities::LogVerbose("App.HandleDroppedItem: selectVersion = " + Str(selectVersion));
+    Utilities::LogVerbose([&] { return "App.HandleDroppedItem: selectVersion = " + Str(selectVersion); });
 
     // Only regular files open; a pipe or a device is refused at once instead of blocking the road.
     std::unique_ptr<BinaryStream> stream = item->OpenAsBinaryFile(false);

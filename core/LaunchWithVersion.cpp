@@ -32,9 +32,11 @@ FolderItemPtr UsableApplication(const std::string& path) {
 }  // namespace
 
 bool App::LaunchWithVersion(FolderItemPtr item, int32_t docVersion, bool preferInDesign, bool canUseInDesign) {
-  Utilities::LogVerbose("App.LaunchWithVersion: called - item = " + (item ? item->ShellPath() : std::string("null")) +
-                        ", docVersion = " + Str(docVersion) + ", preferInDesign = " + Str(preferInDesign) +
-                        ", canUseInDesign = " + Str(canUseInDesign));
+  Utilities::LogVerbose([&] {
+    return "App.LaunchWithVersion: called - item = " + (item ? item->ShellPath() : std::string("null")) +
+           ", docVersion = " + Str(docVersion) + ", preferInDesign = " + Str(preferInDesign) +
+           ", canUseInDesign = " + Str(canUseInDesign);
+  });
   if (docVersion < 1) {
     Utilities::LogError("App.LaunchWithVersion: docVersion < 1");
     return false;
@@ -68,8 +70,10 @@ void App::LaunchWith(FolderItemPtr app, FolderItemPtr item, int32_t appVersion) 
   if (!app || !item) {
     Utilities::LogVerbose("App.LaunchWith: called, some parameters are nil");
   } else {
-    Utilities::LogVerbose("App.LaunchWith: called - app = " + app->ShellPath() + ", item = " + item->ShellPath() +
-                          ", appVersion = " + Str(appVersion));
+    Utilities::LogVerbose([&] {
+      return "App.LaunchWith: called - app = " + app->ShellPath() + ", item = " + item->ShellPath() +
+             ", appVersion = " + Str(appVersion);
+    });
   }
 
   LaunchServicesLaunchParameterMBS parameter;

@@ -1,17 +1,40 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "framework/FolderItem.h"
 
 namespace Utilities {
 
-// Writes message to the debug log when level is 3 or more; the threshold is fixed.
+// Lines below this level are dropped. It is fixed on purpose: the verbose tracing is for reading
+// the code, not a setting.
+inline constexpr int32_t kLogThreshold = 3;
+
+// Writes message to the debug log when level is kLogThreshold or more.
 void LogMessage(int32_t level, const std::string& message);
 void LogVerbose(const std::string& message);  // level 0, "Verbose:"
 void LogNote(const std::string& message);     // level 1, "Note:"
 void LogWarning(const std::string& message);  // level 3, "Warning:"
 void LogError(const std::string& message);    // level 4, "Error:"
+
+// The same lines from a fixed text, or composed by a function that runs only when the line is
+// kept: every document's road traces itself, and composing lines that are dropped would cost it
+// more than its checks do.
+inline void LogVerbose(const char* message) {
+  if constexpr (0 >= kLogThreshold) LogVerbose(std::string(message));
+}
+inline void LogNote(const char* message) {
+  if constexpr (1 >= kLogThreshold) LogNote(std::string(message));
+}
+template <typename Compose, typename = std::enable_if_t<std::is_invocable_r_v<std::string, Compose>>>
+void LogVerbose(Compose&& compose) {
+  if constexpr (0 >= kLogThreshold) LogVerbose(std::string(compose()));
+}
+template <typename Compose, typename = std::enable_if_t<std::is_invocable_r_v<std::string, Compose>>>
+void LogNote(Compose&& compose) {
+  if constexpr (1 >= kLogThreshold) LogNote(std::string(compose()));
+}
 
 // A stored path without its backslashes, for display.
 std::string ShellToPosix(const std::string& in_string);

@@ -16,9 +16,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// status: what stat said of path just now.
+bool IsExecutableFile(const std::string& path, const struct stat& status) {
+  return S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
 bool IsExecutableFile(const std::string& path) {
   struct stat status {};
-  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+  return stat(path.c_str(), &status) == 0 && IsExecutableFile(path, status);
 }
 
 std::string BaseName(const std::string& path) {
@@ -83,7 +88,7 @@ bool Open(const std::string& application, const std::vector<std::string>& docume
   if (S_ISREG(status.st_mode) && EndsWith(application, ".desktop")) {
     return DesktopServices::LaunchDesktopEntry(application, documentPaths, error);
   }
-  if (!IsExecutableFile(application)) {
+  if (!IsExecutableFile(application, status)) {
     error = "not an executable file or launcher";
     return false;
   }
