@@ -34,6 +34,11 @@ TEST_F(LoggingTest, WrappersPrefixTheirLevelWithoutABlank) {
   Utilities::LogWarning("A.B: warned");
   Utilities::LogError("A.B: failed");
   Utilities::LogError("");
+  // A line below the threshold is not even composed: every document's road writes several.
+  int composed = 0;
+  Utilities::LogVerbose([&] { return "A.B: composed " + std::to_string(++composed); });
+  Utilities::LogNote([&] { return "A.B: composed " + std::to_string(++composed); });
+  EXPECT_EQ(composed, 0);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Warning:A.B: warned", "Error:A.B: failed", "Error:"}));
 }
 
