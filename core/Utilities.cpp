@@ -6,17 +6,13 @@
 namespace Utilities {
 
 void LogMessage(int32_t level, const std::string& message) {
-  if (level < kLogThreshold) return;
+  if (!Kept(level)) return;
   System::DebugLog(message);
 }
 
-void LogVerbose(const std::string& message) {
-  if (0 >= kLogThreshold) LogMessage(0, "Verbose:" + message);
-}
+void LogVerbose(const std::string& message) { LogMessage(0, "Verbose:" + message); }
 
-void LogNote(const std::string& message) {
-  if (1 >= kLogThreshold) LogMessage(1, "Note:" + message);
-}
+void LogNote(const std::string& message) { LogMessage(1, "Note:" + message); }
 
 void LogWarning(const std::string& message) { LogMessage(3, "Warning:" + message); }
 

@@ -10,6 +10,7 @@ namespace Utilities {
 // Lines below this level are dropped. It is fixed on purpose: the verbose tracing is for reading
 // the code, not a setting.
 inline constexpr int32_t kLogThreshold = 3;
+constexpr bool Kept(int32_t level) { return level >= kLogThreshold; }
 
 // Writes message to the debug log when level is kLogThreshold or more.
 void LogMessage(int32_t level, const std::string& message);
@@ -22,18 +23,18 @@ void LogError(const std::string& message);    // level 4, "Error:"
 // kept: every document's road traces itself, and composing lines that are dropped would cost it
 // more than its checks do.
 inline void LogVerbose(const char* message) {
-  if constexpr (0 >= kLogThreshold) LogVerbose(std::string(message));
+  if constexpr (Kept(0)) LogVerbose(std::string(message));
 }
 inline void LogNote(const char* message) {
-  if constexpr (1 >= kLogThreshold) LogNote(std::string(message));
+  if constexpr (Kept(1)) LogNote(std::string(message));
 }
 template <typename Compose, typename = std::enable_if_t<std::is_invocable_r_v<std::string, Compose>>>
 void LogVerbose(Compose&& compose) {
-  if constexpr (0 >= kLogThreshold) LogVerbose(std::string(compose()));
+  if constexpr (Kept(0)) LogVerbose(std::string(compose()));
 }
 template <typename Compose, typename = std::enable_if_t<std::is_invocable_r_v<std::string, Compose>>>
 void LogNote(Compose&& compose) {
-  if constexpr (1 >= kLogThreshold) LogNote(std::string(compose()));
+  if constexpr (Kept(1)) LogNote(std::string(compose()));
 }
 
 // A stored path without its backslashes, for display.
