@@ -35,9 +35,9 @@ if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null; then sudo_cmd=(sudo); else can_install=false; fi
 fi
 
-# Without either, the user learns all that is missing and the commands root would run for it
-# (without recommended packages, which would be several hundred more). Only missing packages stop
-# the set-up: without the locale the tests that use it skip.
+# Without either, the user learns all that is missing and the commands root would run for it,
+# without recommended packages (well over a hundred more). Only missing packages stop the set-up:
+# without the locale the tests that use it skip.
 if ! $can_install && { ((${#missing[@]})) || $locale_missing; }; then
   {
     echo "tools/setup.sh: installing what is missing needs root or sudo."
