@@ -48,21 +48,21 @@ size_t ReadAt(int fd, char* into, size_t count, uint64_t offset) {
 
 }  // namespace
 
-BinaryStream::BinaryStream(int fd, bool writable, uint64_t length)
-    : fFd(fd), fWritable(writable), fLength(length), fWindowSize(kFirstWindowSize) {}
+BinaryStream::BinaryStream(int fd, uint64_t length)
+    : fFd(fd), fLength(length), fWindowSize(kFirstWindowSize) {}
 
 BinaryStream::~BinaryStream() { Close(); }
 
-std::unique_ptr<BinaryStream> BinaryStream::FromDescriptor(int fd, bool writable) {
+std::unique_ptr<BinaryStream> BinaryStream::FromDescriptor(int fd) {
   if (fd < 0) return nullptr;
   struct stat info {};
   const uint64_t length = fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
-  return FromDescriptor(fd, writable, length);
+  return FromDescriptor(fd, length);
 }
 
-std::unique_ptr<BinaryStream> BinaryStream::FromDescriptor(int fd, bool writable, uint64_t length) {
+std::unique_ptr<BinaryStream> BinaryStream::FromDescriptor(int fd, uint64_t length) {
   if (fd < 0) return nullptr;
-  return std::unique_ptr<BinaryStream>(new BinaryStream(fd, writable, length));
+  return std::unique_ptr<BinaryStream>(new BinaryStream(fd, length));
 }
 
 bool BinaryStream::Fill(uint64_t position, uint64_t wanted) {

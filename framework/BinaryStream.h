@@ -36,18 +36,17 @@ class BinaryStream {
   bool IsOpen() const { return fFd >= 0; }
 
   // Takes ownership of an open file descriptor (used by FolderItem).
-  static std::unique_ptr<BinaryStream> FromDescriptor(int fd, bool writable);
+  static std::unique_ptr<BinaryStream> FromDescriptor(int fd);
   // The same for a caller that has just learnt the file's length (from its own fstat), which
   // spares the stream a second one.
-  static std::unique_ptr<BinaryStream> FromDescriptor(int fd, bool writable, uint64_t length);
+  static std::unique_ptr<BinaryStream> FromDescriptor(int fd, uint64_t length);
 
  private:
-  BinaryStream(int fd, bool writable, uint64_t length);
+  BinaryStream(int fd, uint64_t length);
   bool Fill(uint64_t position, uint64_t wanted);
   uint64_t HoleAt(uint64_t position) const;  // the length of a hole of a sparse file there, or 0
 
   int fFd = -1;
-  bool fWritable = false;
   uint64_t fPosition = 0;
   bool fLittleEndian = true;
   uint64_t fLength = 0;

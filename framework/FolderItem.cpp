@@ -108,7 +108,7 @@ bool FolderItem::SetModificationDate(const Date& date) {
 std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool writable) const {
   uint64_t length = 0;
   const int fd = OpenRegularFile(fPath, writable, &length);
-  return BinaryStream::FromDescriptor(fd, writable, length);
+  return BinaryStream::FromDescriptor(fd, length);
 }
 
 std::unique_ptr<TextInputStream> FolderItem::OpenAsTextFile() const {

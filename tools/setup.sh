@@ -23,11 +23,36 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# A locale that writes numbers with a decimal comma, for the tests of number parsing (they skip
+# themselves without it).
+locale_missing=false
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then locale_missing=true; fi
+
 # Installing needs root: as another user, sudo, where there is one.
 sudo_cmd=()
 can_install=true
 if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null; then sudo_cmd=(sudo); else can_install=false; fi
+fi
+
+# Without either, the user learns all that is missing and the commands root would run for it,
+# without recommended packages (well over a hundred more). Only missing packages stop the set-up:
+# without the locale the tests that use it skip.
+if ! $can_install && { ((${#missing[@]})) || $locale_missing; }; then
+  {
+    echo "tools/setup.sh: installing what is missing needs root or sudo."
+    if ((${#missing[@]})); then echo "Missing packages: ${missing[*]}"; fi
+    if $locale_missing; then echo "Missing locale: de_DE.UTF-8 (the tests that use it skip without it)"; fi
+    echo "As root, run tools/setup.sh, or:"
+    if ((${#missing[@]})); then
+      echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}"
+    fi
+    if $locale_missing; then echo "  echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen && locale-gen"; fi
+  } >&2
+  if ((${#missing[@]})); then
+    echo "Then run this again." >&2
+    exit 1
+  fi
 fi
 
 # apt-get and dpkg write a line for every package and file: that goes to a log, shown only when a
@@ -47,22 +72,13 @@ step() {
 }
 
 if ((${#missing[@]})); then
-  if ! $can_install; then
-    echo "tools/setup.sh: missing packages, and installing them needs root or sudo: run as root \"apt-get install ${missing[*]}\", then this again." >&2
-    exit 1
-  fi
   step "Updating the package lists" "${sudo_cmd[@]}" apt-get update -qq
   step "Installing ${missing[*]}" "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# A locale that writes numbers with a decimal comma, for the tests of number parsing (they skip
-# themselves without it). It goes into /etc/locale.gen too, so that a later locale-gen keeps it.
-if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
-  :
-elif ! $can_install; then
-  echo "tools/setup.sh: the locale de_DE.UTF-8 is missing and generating it needs root or sudo; the tests that use it will skip." >&2
-else
+# The locale goes into /etc/locale.gen too, so that a later locale-gen keeps it.
+if $locale_missing && $can_install; then
   # Run as a step's condition, where set -e does not hold: each command says how it went.
   add_locale() {
     if grep -q '^# *de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then

@@ -16,44 +16,47 @@ if command -v dbus-daemon >/dev/null; then
 fi
 export XDG_RUNTIME_DIR=$(mktemp -d)
 summary=$(mktemp)
-normal_log=$(mktemp)
+stage_log=$(mktemp)
 cleanup() {
   [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
-  rm -rf "$XDG_RUNTIME_DIR" "$summary" "$normal_log"
+  rm -rf "$XDG_RUNTIME_DIR" "$summary" "$stage_log"
 }
 trap cleanup EXIT
 
-# Runs ctest and keeps its count for the closing line over all stages.
-run_ctest() {
-  ctest "$@" | tee -a "$summary"
+# The tests run as many jobs at once as the build does.
+jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+
+# Runs one stage's tests in the build folder given, with ctest's options, and keeps its count for
+# the closing line over all stages. As root, the cases that need an unprivileged user (a
+# privileged one writes into read-only folders) skip themselves: every case a stage skips runs
+# again as such a user, and counts there.
+run_stage() {
+  local build=$1
+  shift
+  cd "$build"
+  ctest --output-on-failure "$@" | tee "$stage_log"
+  if [ "$(id -u)" -eq 0 ]; then
+    sed 's/ (Skipped)$/ (Skipped, run again unprivileged)/' "$stage_log" >>"$summary"
+    "$root/tools/unprivileged-tests.sh" "$build" "$stage_log" | tee -a "$summary"
+  else
+    cat "$stage_log" >>"$summary"
+  fi
 }
 
-cd "$root/build"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300 | tee "$normal_log"
-
-# As root, the cases that need an unprivileged user (a privileged one writes into read-only
-# folders) skip themselves: every case skipped here runs again as such a user, and counts there.
-if [ "$(id -u)" -eq 0 ]; then
-  sed 's/ (Skipped)$/ (Skipped, run again unprivileged)/' "$normal_log" >>"$summary"
-  "$root/tools/unprivileged-tests.sh" "$root/build" "$normal_log" | tee -a "$summary"
-else
-  cat "$normal_log" >>"$summary"
-fi
+run_stage "$root/build" --parallel "$jobs" --timeout 300
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, with the same
 # compiler. Leaks fail a test; the few that system libraries keep until exit are suppressed by
 # tests/lsan.supp, which is compiled into the sanitizer build's programs.
 "$root/tools/build.sh" "$root/build-asan" -DTESSARINE_TESTS=ON -DTESSARINE_SANITIZE=ON
-cd "$root/build-asan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  run_ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+  run_stage "$root/build-asan" --parallel "$jobs" --timeout 300
 
 # The fuzz targets, built with clang's libFuzzer, each for a fixed number of runs over a copy of
 # its seed corpus (fuzz/CMakeLists.txt); bench/fuzz-long.sh runs them for long.
 "$root/tools/build.sh" "$root/build-fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTESSARINE_TESTS=OFF -DTESSARINE_FUZZ=ON
-cd "$root/build-fuzz"
-run_ctest --output-on-failure --parallel 4 --timeout 600
+run_stage "$root/build-fuzz" --parallel "$((jobs < 4 ? jobs : 4))" --timeout 600
 
 # One closing line over the stages' ctest counts. ctest counts a skipped case as passed; here it
 # is not (and one run again unprivileged counts in that run only).

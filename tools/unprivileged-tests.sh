@@ -3,8 +3,9 @@
 # desktop (1,024), every case that a run as root skipped: the cases that need an unprivileged user
 # (a privileged one writes into read-only folders) skip themselves as root. The user gets a home,
 # temporary and runtime folder and a session bus of its own; the folders above the build tree are
-# opened to it for the run (search permission only) where they are not already. Prints ctest's
-# output; exits as ctest does.
+# opened to it for the run (search permission only) where they are not already. The sanitizers'
+# options are passed on, and CMAKE_BUILD_PARALLEL_LEVEL limits the jobs as in tools/test.sh.
+# Prints ctest's output; exits as ctest does.
 #
 #   tools/unprivileged-tests.sh BUILD ROOT_CTEST_OUTPUT
 set -euo pipefail
@@ -50,6 +51,9 @@ chown -R "$user:$user" "$work"
 
 environment=(HOME="$work/home" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime" PATH="$PATH"
   LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen)
+for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
+  if [ -n "${!name:-}" ]; then environment+=("$name=${!name}"); fi
+done
 if command -v dbus-daemon >/dev/null; then
   busInfo=$(As env -i "${environment[@]}" dbus-daemon --session --fork --print-address=1 --print-pid=1)
   busPid=$(sed -n 2p <<<"$busInfo")
@@ -58,4 +62,5 @@ fi
 
 echo "Again as user $user, at most 1,024 open files: the $(wc -l <<<"$names") cases skipped as root"
 cd "$work"
-As env -i "${environment[@]}" bash -c 'ulimit -Sn 1024 && exec ctest -R "$0" --output-on-failure --parallel "$(nproc)" --timeout 300' "$regex"
+As env -i "${environment[@]}" bash -c 'ulimit -Sn 1024 && exec ctest -R "$0" --output-on-failure --parallel "$1" --timeout 300' \
+  "$regex" "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
