@@ -32,21 +32,30 @@ constexpr auto kAnswerLifetime = std::chrono::seconds(30);
 
 Clock::time_point After(int milliseconds) { return Clock::now() + std::chrono::milliseconds(milliseconds); }
 
-bool ServiceAvailable(MessageBus& bus, Clock::time_point deadline) {
+// Whether the metadata service runs or can be started, as the bus says; Failed when the bus gave no
+// usable answer in time.
+enum class Presence { Present, Missing, TimedOut, Failed };
+
+Presence Unanswered(MessageBus::Failure failure) {
+  return failure == MessageBus::Failure::TimedOut ? Presence::TimedOut : Presence::Failed;
+}
+
+Presence ServiceAvailable(MessageBus& bus, Clock::time_point deadline) {
   MessageBus::Failure failure = MessageBus::Failure::None;
   const auto owned =
       bus.Call(kBusName, kBusPath, kBusName, "NameHasOwner", MessageBus::Body().String(kServiceName), deadline, failure);
-  if (!owned || owned->Boolean() == std::nullopt) return false;
-  if (*owned->Boolean()) return true;
+  if (!owned) return Unanswered(failure);
+  if (!owned->error.empty() || owned->Boolean() == std::nullopt) return Presence::Failed;
+  if (*owned->Boolean()) return Presence::Present;
   const auto activatable =
       bus.Call(kBusName, kBusPath, kBusName, "ListActivatableNames", MessageBus::Body(), deadline, failure);
-  if (!activatable) return false;
+  if (!activatable) return Unanswered(failure);
   const auto names = activatable->Strings();
-  if (!names) return false;
+  if (!activatable->error.empty() || !names) return Presence::Failed;
   for (const std::string& name : *names) {
-    if (name == kServiceName) return true;
+    if (name == kServiceName) return Presence::Present;
   }
-  return false;
+  return Presence::Missing;
 }
 
 // The answer of the last probe, for the bus address it was about, with its connection: the one the
@@ -93,16 +102,34 @@ void LogOnce(const std::string& address, const std::string& line) {
   System::DebugLog(line);
 }
 
-MetadataService::Outcome GiveUp(int timeoutMilliseconds) {
+// A call on the metadata path that timed out or failed counts for the rest of the run: asking again
+// would cost every later document the same wait, or a new connection each. One warning says so.
+void GiveUpOn(const std::string& who, const std::string& what) {
   const std::string address = SessionBus::UserAddress();
   {
     Refusals& refusals = TheRefusals();
     const std::lock_guard<std::mutex> guard(refusals.mutex);
     refusals.stuck.insert(address);
   }
-  LogOnce(address, "Warning:AddCustomIconMBS: the metadata service did not answer within " +
-                       std::to_string(timeoutMilliseconds) + " ms; no more icons are stamped in this run");
+  LogOnce(address, "Warning:AddCustomIconMBS: " + who + " " + what + "; no more icons are stamped in this run");
+}
+
+std::string NoAnswerWithin(int timeoutMilliseconds) {
+  return "did not answer within " + std::to_string(timeoutMilliseconds) + " ms";
+}
+
+MetadataService::Outcome GiveUp(int timeoutMilliseconds) {
+  GiveUpOn("the metadata service", NoAnswerWithin(timeoutMilliseconds));
   return MetadataService::Outcome::TimedOut;
+}
+
+// A call of the service's that came to nothing: a time-out, a lost connection, or the bus's own
+// refusal (the service gone and not to be started), each for the rest of the run.
+MetadataService::Outcome CallFailed(MessageBus::Failure failure, int timeoutMilliseconds, int32_t& code) {
+  if (failure == MessageBus::Failure::TimedOut) return GiveUp(timeoutMilliseconds);
+  GiveUpOn("the metadata service", "failed a call");
+  code = kCustomIconMetadataUnavailable;
+  return MetadataService::Outcome::Failed;
 }
 
 // Where GIO's own client keeps a file's metadata: the home folder's tree for a file under the home
@@ -188,11 +215,7 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
       const auto named = channel->bus->Call(
           kServiceName, kServicePath, kServiceName, "GetTreeFromDevice",
           MessageBus::Body().UInt32(major(place->device)).UInt32(minor(place->device)), deadline, failure);
-      if (!named) {
-        if (failure == MessageBus::Failure::TimedOut) return GiveUp(timeoutMilliseconds);
-        code = kCustomIconMetadataUnavailable;
-        return MetadataService::Outcome::Failed;
-      }
+      if (!named) return CallFailed(failure, timeoutMilliseconds, code);
       // A service that does not know the question is left to GIO.
       if (!named->error.empty() || !named->String()) return std::nullopt;
       known = channel->trees.emplace(place->device, *named->String()).first;
@@ -211,13 +234,10 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
       MessageBus::Body().ByteString(tree).ByteString(place->path).StringVariants(
           {{attribute.substr(std::string_view(kMetadataNamespace).size()), value}}),
       deadline, failure);
-  if (!reply) {
-    if (failure == MessageBus::Failure::TimedOut) return GiveUp(timeoutMilliseconds);
-    code = kCustomIconMetadataUnavailable;
-    return MetadataService::Outcome::Failed;
-  }
+  if (!reply) return CallFailed(failure, timeoutMilliseconds, code);
   if (reply->error.empty()) return MetadataService::Outcome::Set;
   code = ResultOf(reply->error);
+  if (code == kCustomIconMetadataUnavailable) return CallFailed(MessageBus::Failure::Closed, timeoutMilliseconds, code);
   return MetadataService::Outcome::Failed;
 }
 
@@ -259,7 +279,19 @@ MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   switch (reach) {
     case MessageBus::Reach::Answers:
       if (!known) SessionBus::Remember(SessionBus::State::Answers);
-      channel->available = ServiceAvailable(*channel->bus, deadline);
+      switch (ServiceAvailable(*channel->bus, deadline)) {
+        case Presence::Present:
+          channel->available = true;
+          break;
+        case Presence::Missing:
+          break;
+        case Presence::TimedOut:
+          GiveUpOn("the session bus", NoAnswerWithin(timeoutMilliseconds));
+          return Reach::Stuck;
+        case Presence::Failed:
+          GiveUpOn("the session bus", "failed a call");
+          return Reach::Stuck;
+      }
       break;
     case MessageBus::Reach::Silent:
       if (!known) SessionBus::Remember(SessionBus::State::Silent);
