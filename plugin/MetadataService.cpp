@@ -4,6 +4,9 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <climits>
 
 #include <map>
 #include <memory>
@@ -12,6 +15,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/MessageBus.h"
 #include "framework/SessionBus.h"
@@ -135,20 +139,58 @@ MetadataService::Outcome CallFailed(MessageBus::Failure failure, int timeoutMill
 // Where GIO's own client keeps a file's metadata: the home folder's tree for a file under the home
 // folder and on its device, with the path below it; otherwise the tree the service names for the
 // file's device, or the root tree, with the whole path, where it names none. Folders on the way
-// are followed to their targets; the file itself, a link or not, is not. Cases GIO may see
-// otherwise are left to GIO: none.
+// are followed to their targets; the file itself, a link or not, is not. Where we cannot be sure
+// that GIO would see the same place, the place is none, and GIO sets the key itself.
 struct Place {
   std::string tree;  // the tree's file name in the data folder's "gvfs-metadata"; empty: not known yet
   std::string path;
   dev_t device = 0;
 };
 
-std::optional<std::string> RealPath(const char* path) {
-  char* resolved = realpath(path, nullptr);
-  if (resolved == nullptr) return std::nullopt;
-  std::string result(resolved);
-  free(resolved);
-  return result;
+// The path with every link on the way followed, as the kernel follows them; none where it cannot be
+// followed, or where a ".." comes after a link: the kernel then goes up from the link's target, and
+// GIO may go up from the link itself, so the place is GIO's to work out.
+std::optional<std::string> RealPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return std::nullopt;
+  std::vector<std::string> pending;  // the names still to walk, the next one last
+  auto push = [&pending](const std::string& names) {
+    std::vector<std::string> split;
+    for (size_t start = 0; start <= names.size();) {
+      size_t end = names.find('/', start);
+      if (end == std::string::npos) end = names.size();
+      if (end > start) split.push_back(names.substr(start, end - start));
+      start = end + 1;
+    }
+    pending.insert(pending.end(), split.rbegin(), split.rend());
+  };
+  push(path);
+  std::string resolved;  // empty for the root
+  bool linked = false;
+  int links = 0;
+  while (!pending.empty()) {
+    const std::string name = std::move(pending.back());
+    pending.pop_back();
+    if (name == ".") continue;
+    if (name == "..") {
+      if (linked) return std::nullopt;
+      resolved.erase(resolved.empty() ? 0 : resolved.rfind('/'));
+      continue;
+    }
+    const std::string next = resolved + "/" + name;
+    struct stat status {};
+    if (lstat(next.c_str(), &status) != 0) return std::nullopt;
+    if (!S_ISLNK(status.st_mode)) {
+      resolved = next;
+      continue;
+    }
+    char target[PATH_MAX];
+    const ssize_t length = readlink(next.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof target || ++links > 40) return std::nullopt;
+    linked = true;
+    if (target[0] == '/') resolved.clear();
+    push(std::string(target, static_cast<size_t>(length)));
+  }
+  return resolved.empty() ? "/" : resolved;
 }
 
 std::optional<Channel::Home> RealHome() {

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "HostileSupport.h"
@@ -585,12 +586,15 @@ std::optional<int64_t> FirstLaunchAfter(Clock::time_point since, const std::stri
   return std::nullopt;
 }
 
-// A socket that takes connections in and never answers, as a stuck bus or program does. It runs
-// in a process of its own that does nothing else (the program watches what its peer does); the
-// child makes system calls only.
+// A socket that takes connections in and never answers, as a stuck bus or program does; or, given
+// serve, one that runs it on each connection in a process of its own, which holds the connection
+// afterwards. It runs in a process of its own that does nothing else (the program watches what its
+// peer does); the children make system calls only.
 class SilentListener {
  public:
-  explicit SilentListener(const std::string& path) {
+  using Serve = std::function<void(int peer)>;
+
+  explicit SilentListener(const std::string& path, const Serve& serve = nullptr) {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -603,7 +607,15 @@ class SilentListener {
     if (fPid == 0) {
       prctl(PR_SET_PDEATHSIG, SIGKILL);
       for (;;) {
-        if (accept(fd, nullptr, nullptr) < 0) pause();
+        const int peer = accept(fd, nullptr, nullptr);
+        if (peer < 0) pause();
+        if (peer < 0 || !serve) continue;
+        if (fork() == 0) {
+          prctl(PR_SET_PDEATHSIG, SIGKILL);
+          serve(peer);
+          for (;;) pause();
+        }
+        close(peer);
       }
     }
     close(fd);
@@ -622,113 +634,74 @@ class SilentListener {
 };
 
 // A session bus that takes us in (authentication, then Hello) and then answers nothing more, or
-// answers the next call with a message far larger than any answer. It runs in a process of its own
-// that serves each connection in a process of its own and notes each connection with a byte in a
-// file; they make system calls only.
-class GreetingOnlyBus {
- public:
-  enum class After { Nothing, HugeAnswer };
+// answers the next call with a message far larger than any answer; each connection is noted with
+// a byte in a file. What SilentListener serves its connections with: system calls only.
+namespace GreetingOnlyBus {
 
-  GreetingOnlyBus(const std::string& path, const std::string& connections, After after) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int noted = open(connections.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    if (fd < 0 || noted < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd, 64) != 0) {
-      if (fd >= 0) close(fd);
-      if (noted >= 0) close(noted);
-      return;
-    }
-    fPid = fork();
-    if (fPid == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      for (;;) {
-        const int peer = accept(fd, nullptr, nullptr);
-        if (peer < 0) continue;
-        [[maybe_unused]] const ssize_t ignored = write(noted, "c", 1);
-        if (fork() == 0) {
-          prctl(PR_SET_PDEATHSIG, SIGKILL);
-          Serve(peer, after);
-          for (;;) pause();
-        }
-        close(peer);
-      }
-    }
-    close(fd);
-    close(noted);
-  }
-  ~GreetingOnlyBus() {
-    if (fPid <= 0) return;
-    kill(fPid, SIGKILL);
-    waitpid(fPid, nullptr, 0);
-  }
-  GreetingOnlyBus(const GreetingOnlyBus&) = delete;
-  GreetingOnlyBus& operator=(const GreetingOnlyBus&) = delete;
-  bool Listening() const { return fPid > 0; }
+enum class After { Nothing, HugeAnswer };
 
- private:
-  static uint32_t Little32(const char* at) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(at[i]);
-    return value;
-  }
-  static void PutLittle32(char* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(value >> (8 * i) & 0xff);
-  }
+uint32_t Little32(const char* at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(at[i]);
+  return value;
+}
 
-  // Reads until buffer holds more than size bytes; false when the peer has gone.
-  static bool ReadPast(int peer, char* buffer, size_t& held, size_t capacity, size_t size) {
-    while (held < size) {
-      if (held == capacity) return false;
-      const ssize_t got = read(peer, buffer + held, capacity - held);
-      if (got <= 0) return false;
-      held += static_cast<size_t>(got);
-    }
-    return true;
-  }
+void PutLittle32(char* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(value >> (8 * i) & 0xff);
+}
 
-  // The whole length of the message at buffer + at; 0 until its fixed part is held.
-  static size_t MessageLength(const char* buffer, size_t held, size_t at) {
-    if (held < at + 16) return 0;
-    return (16 + Little32(buffer + at + 12) + 7) / 8 * 8 + Little32(buffer + at + 4);
+// Reads until buffer holds at least size bytes; false when the peer has gone.
+bool ReadTo(int peer, char* buffer, size_t& held, size_t capacity, size_t size) {
+  while (held < size) {
+    if (held == capacity) return false;
+    const ssize_t got = read(peer, buffer + held, capacity - held);
+    if (got <= 0) return false;
+    held += static_cast<size_t>(got);
   }
+  return true;
+}
 
-  static void Serve(int peer, After after) {
-    static char buffer[65536];
-    size_t held = 0;
-    // The authentication line, accepted.
-    char* lineEnd = nullptr;
-    while ((lineEnd = static_cast<char*>(memmem(buffer, held, "\r\n", 2))) == nullptr) {
-      if (!ReadPast(peer, buffer, held, sizeof buffer, held + 1)) return;
-    }
-    static const char kAccepted[] = "OK 0123456789abcdef0123456789abcdef\r\n";
-    if (write(peer, kAccepted, sizeof kAccepted - 1) < 0) return;
-    // BEGIN, then Hello, answered with a reply to its serial.
-    char* begin = nullptr;
-    while ((begin = static_cast<char*>(memmem(buffer, held, "BEGIN\r\n", 7))) == nullptr) {
-      if (!ReadPast(peer, buffer, held, sizeof buffer, held + 1)) return;
-    }
-    const size_t hello = static_cast<size_t>(begin - buffer) + 7;
-    if (!ReadPast(peer, buffer, held, sizeof buffer, hello + 16) ||
-        !ReadPast(peer, buffer, held, sizeof buffer, hello + MessageLength(buffer, held, hello))) {
-      return;
-    }
-    char reply[24] = {'l', 2, 0, 1, 0, 0, 0, 0, 2, 0, 0, 0, 8, 0, 0, 0, 5, 1, 'u', 0};
-    PutLittle32(reply + 20, Little32(buffer + hello + 8));
-    if (write(peer, reply, sizeof reply) < 0 || after == After::Nothing) return;
-    // The next call is answered with a message that claims 32 MiB.
-    const size_t next = hello + MessageLength(buffer, held, hello);
-    if (!ReadPast(peer, buffer, held, sizeof buffer, next + 16)) return;
-    char huge[16] = {'l', 2, 0, 1};
-    PutLittle32(huge + 4, 32u << 20);
-    PutLittle32(huge + 8, 3);
-    if (write(peer, huge, sizeof huge) < 0) return;
+// Reads until buffer holds what, and returns where it ends; 0 when the peer has gone.
+size_t ReadPast(int peer, char* buffer, size_t& held, size_t capacity, const char* what, size_t length) {
+  const char* found = nullptr;
+  while ((found = static_cast<const char*>(memmem(buffer, held, what, length))) == nullptr) {
+    if (!ReadTo(peer, buffer, held, capacity, held + 1)) return 0;
   }
+  return static_cast<size_t>(found - buffer) + length;
+}
 
-  pid_t fPid = -1;
-};
+// The whole length of the message at buffer + at, whose fixed part is held.
+size_t MessageLength(const char* buffer, size_t at) {
+  return (16 + Little32(buffer + at + 12) + 7) / 8 * 8 + Little32(buffer + at + 4);
+}
+
+void Serve(int peer, After after, const char* connections) {
+  const int noted = open(connections, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (noted < 0 || write(noted, "c", 1) != 1) return;
+  close(noted);
+  static char buffer[65536];
+  size_t held = 0;
+  if (ReadPast(peer, buffer, held, sizeof buffer, "\r\n", 2) == 0) return;
+  static const char kAccepted[] = "OK 0123456789abcdef0123456789abcdef\r\n";
+  if (write(peer, kAccepted, sizeof kAccepted - 1) < 0) return;
+  // BEGIN, then Hello, answered with a reply to its serial.
+  const size_t hello = ReadPast(peer, buffer, held, sizeof buffer, "BEGIN\r\n", 7);
+  if (hello == 0 || !ReadTo(peer, buffer, held, sizeof buffer, hello + 16) ||
+      !ReadTo(peer, buffer, held, sizeof buffer, hello + MessageLength(buffer, hello))) {
+    return;
+  }
+  char reply[24] = {'l', 2, 0, 1, 0, 0, 0, 0, 2, 0, 0, 0, 8, 0, 0, 0, 5, 1, 'u', 0};
+  PutLittle32(reply + 20, Little32(buffer + hello + 8));
+  if (write(peer, reply, sizeof reply) < 0 || after == After::Nothing) return;
+  // The next call is answered with a message that claims 32 MiB.
+  if (!ReadTo(peer, buffer, held, sizeof buffer, hello + MessageLength(buffer, hello) + 16)) return;
+  char huge[16] = {'l', 2, 0, 1};
+  PutLittle32(huge + 4, 32u << 20);
+  PutLittle32(huge + 8, 3);
+  [[maybe_unused]] const ssize_t ignored = write(peer, huge, sizeof huge);
+}
+
+}  // namespace GreetingOnlyBus
 
 // A session bus of the test's own, with the session configuration (which starts GIO's metadata
 // daemon on demand), in the test's environment.
@@ -831,7 +804,7 @@ TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
   VirtualDisplay display;
   std::unique_ptr<SilentListener> silentBus;
   std::unique_ptr<PrivateBus> bus;
-  std::unique_ptr<GreetingOnlyBus> greetingBus;
+  std::unique_ptr<SilentListener> greetingBus;
   const std::string connections = Path("output/connections");
   switch (row.stuck) {
     case Stuck::SessionBus:
@@ -849,14 +822,16 @@ TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
       options.busAddress = bus->Address();
       break;
     case Stuck::BusAfterGreeting:
-    case Stuck::HugeAnswerOfTheBus:
-      greetingBus = std::make_unique<GreetingOnlyBus>(Path("greeting-bus"), connections,
-                                                      row.stuck == Stuck::BusAfterGreeting
-                                                          ? GreetingOnlyBus::After::Nothing
-                                                          : GreetingOnlyBus::After::HugeAnswer);
+    case Stuck::HugeAnswerOfTheBus: {
+      const auto after = row.stuck == Stuck::BusAfterGreeting ? GreetingOnlyBus::After::Nothing
+                                                              : GreetingOnlyBus::After::HugeAnswer;
+      greetingBus = std::make_unique<SilentListener>(
+          Path("greeting-bus"),
+          [after, noted = connections.c_str()](int peer) { GreetingOnlyBus::Serve(peer, after, noted); });
       ASSERT_TRUE(greetingBus->Listening());
       options.busAddress = "unix:path=" + Path("greeting-bus");
       break;
+    }
   }
 
   const Clock::time_point started = Clock::now();
