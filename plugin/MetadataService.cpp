@@ -127,13 +127,17 @@ MetadataService::Outcome GiveUp(int timeoutMilliseconds) {
   return MetadataService::Outcome::TimedOut;
 }
 
-// A call of the service's that came to nothing: a time-out, a lost connection, or the bus's own
-// refusal (the service gone and not to be started), each for the rest of the run.
-MetadataService::Outcome CallFailed(MessageBus::Failure failure, int timeoutMilliseconds, int32_t& code) {
-  if (failure == MessageBus::Failure::TimedOut) return GiveUp(timeoutMilliseconds);
+// A call of the service's that failed: a lost or unreadable connection, or the bus's own refusal
+// (the service gone and not to be started).
+MetadataService::Outcome Refused(int32_t& code) {
   GiveUpOn("the metadata service", "failed a call");
   code = kCustomIconMetadataUnavailable;
   return MetadataService::Outcome::Failed;
+}
+
+// A call of the service's that came to no reply.
+MetadataService::Outcome Unreplied(MessageBus::Failure failure, int timeoutMilliseconds, int32_t& code) {
+  return failure == MessageBus::Failure::TimedOut ? GiveUp(timeoutMilliseconds) : Refused(code);
 }
 
 // Where GIO's own client keeps a file's metadata: the home folder's tree for a file under the home
@@ -257,7 +261,7 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
       const auto named = channel->bus->Call(
           kServiceName, kServicePath, kServiceName, "GetTreeFromDevice",
           MessageBus::Body().UInt32(major(place->device)).UInt32(minor(place->device)), deadline, failure);
-      if (!named) return CallFailed(failure, timeoutMilliseconds, code);
+      if (!named) return Unreplied(failure, timeoutMilliseconds, code);
       // A service that does not know the question is left to GIO.
       if (!named->error.empty() || !named->String()) return std::nullopt;
       known = channel->trees.emplace(place->device, *named->String()).first;
@@ -276,10 +280,10 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
       MessageBus::Body().ByteString(tree).ByteString(place->path).StringVariants(
           {{attribute.substr(std::string_view(kMetadataNamespace).size()), value}}),
       deadline, failure);
-  if (!reply) return CallFailed(failure, timeoutMilliseconds, code);
+  if (!reply) return Unreplied(failure, timeoutMilliseconds, code);
   if (reply->error.empty()) return MetadataService::Outcome::Set;
   code = ResultOf(reply->error);
-  if (code == kCustomIconMetadataUnavailable) return CallFailed(MessageBus::Failure::Closed, timeoutMilliseconds, code);
+  if (code == kCustomIconMetadataUnavailable) return Refused(code);
   return MetadataService::Outcome::Failed;
 }
 
@@ -305,7 +309,7 @@ MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   // A run stamps documents one after the other, and asking the bus for each of them would cost a
   // connection each. The answer is kept for a while, for its bus only: an address that changes (a
   // new session, tests) asks anew, and so does a long-running instance now and then, which sees a
-  // service installed or gone; so does one whose connection has been lost.
+  // service installed or gone.
   const std::lock_guard<std::mutex> lock(gChannelMutex);
   const Channel* last = gChannel.get();
   if (last != nullptr && last->address == address && Clock::now() - last->time < kAnswerLifetime &&
