@@ -634,11 +634,15 @@ class SilentListener {
 };
 
 // A session bus that takes us in (authentication, then Hello) and then answers nothing more, or
-// answers the next call with a message far larger than any answer; each connection is noted with
+// answers a call with a message far larger than any answer; each connection is noted with
 // a byte in a file. What SilentListener serves its connections with: system calls only.
 namespace GreetingOnlyBus {
 
-enum class After { Nothing, HugeAnswer };
+enum class After {
+  Nothing,       // every call after Hello goes unanswered
+  HugeAnswer,    // the next call is answered with more than any answer
+  ServiceFails,  // the bus says the service runs, and the service's first call gets a huge answer
+};
 
 uint32_t Little32(const char* at) {
   uint32_t value = 0;
@@ -693,8 +697,21 @@ void Serve(int peer, After after, const char* connections) {
   char reply[24] = {'l', 2, 0, 1, 0, 0, 0, 0, 2, 0, 0, 0, 8, 0, 0, 0, 5, 1, 'u', 0};
   PutLittle32(reply + 20, Little32(buffer + hello + 8));
   if (write(peer, reply, sizeof reply) < 0 || after == After::Nothing) return;
+  size_t call = hello + MessageLength(buffer, hello);
+  if (after == After::ServiceFails) {
+    // The service has its name on the bus: NameHasOwner is answered True.
+    if (!ReadTo(peer, buffer, held, sizeof buffer, call + 16) ||
+        !ReadTo(peer, buffer, held, sizeof buffer, call + MessageLength(buffer, call))) {
+      return;
+    }
+    char owned[36] = {'l', 2, 0, 1, 4, 0, 0, 0, 3, 0, 0, 0, 15, 0, 0, 0, 5, 1, 'u', 0, 0, 0, 0, 0,
+                      8, 1, 'g', 0, 1, 'b', 0, 0, 1, 0, 0, 0};
+    PutLittle32(owned + 20, Little32(buffer + call + 8));
+    if (write(peer, owned, sizeof owned) < 0) return;
+    call += MessageLength(buffer, call);
+  }
   // The next call is answered with a message that claims 32 MiB.
-  if (!ReadTo(peer, buffer, held, sizeof buffer, hello + MessageLength(buffer, hello) + 16)) return;
+  if (!ReadTo(peer, buffer, held, sizeof buffer, call + 16)) return;
   char huge[16] = {'l', 2, 0, 1};
   PutLittle32(huge + 4, 32u << 20);
   PutLittle32(huge + 8, 3);
@@ -766,6 +783,7 @@ enum class Stuck {
   MetadataDaemon,      // the daemon has its name on the bus and answers nothing
   BusAfterGreeting,    // the bus takes us in and then answers nothing
   HugeAnswerOfTheBus,  // the bus takes us in and then answers with more than any answer
+  FailingService,      // the bus says the service runs, whose first call fails
 };
 
 struct StuckServiceRow {
@@ -822,9 +840,11 @@ TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
       options.busAddress = bus->Address();
       break;
     case Stuck::BusAfterGreeting:
-    case Stuck::HugeAnswerOfTheBus: {
-      const auto after = row.stuck == Stuck::BusAfterGreeting ? GreetingOnlyBus::After::Nothing
-                                                              : GreetingOnlyBus::After::HugeAnswer;
+    case Stuck::HugeAnswerOfTheBus:
+    case Stuck::FailingService: {
+      const auto after = row.stuck == Stuck::BusAfterGreeting     ? GreetingOnlyBus::After::Nothing
+                         : row.stuck == Stuck::HugeAnswerOfTheBus ? GreetingOnlyBus::After::HugeAnswer
+                                                                  : GreetingOnlyBus::After::ServiceFails;
       greetingBus = std::make_unique<SilentListener>(
           Path("greeting-bus"),
           [after, noted = connections.c_str()](int peer) { GreetingOnlyBus::Serve(peer, after, noted); });
@@ -861,6 +881,8 @@ const std::string kBusAfterGreetingLine =
     "Warning:AddCustomIconMBS: the session bus did not answer within 500 ms; no more icons are stamped in this run";
 const std::string kFailingBusLine =
     "Warning:AddCustomIconMBS: the session bus failed a call; no more icons are stamped in this run";
+const std::string kFailingServiceLine =
+    "Warning:AddCustomIconMBS: the metadata service failed a call; no more icons are stamped in this run";
 
 INSTANTIATE_TEST_SUITE_P(
     Neighbours, StuckService,
@@ -872,7 +894,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StuckServiceRow{"BusSilentAfterItsGreeting", Stuck::BusAfterGreeting, Launcher::Executable,
                                       kBusAfterGreetingLine},
                       StuckServiceRow{"BusAnsweringWithMoreThanAnyAnswer", Stuck::HugeAnswerOfTheBus,
-                                      Launcher::Executable, kFailingBusLine}),
+                                      Launcher::Executable, kFailingBusLine},
+                      StuckServiceRow{"ServiceFailingItsFirstCall", Stuck::FailingService, Launcher::Executable,
+                                      kFailingServiceLine}),
     [](const ::testing::TestParamInfo<StuckServiceRow>& info) { return std::string(info.param.name); });
 
 enum class StuckInstance { Stopped, SilentListener };
