@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "IconFamilyBuilder.h"
 #include "PluginTestSupport.h"
