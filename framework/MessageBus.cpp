@@ -89,6 +89,22 @@ std::optional<std::pair<sockaddr_un, socklen_t>> SocketAddress(const std::string
   return std::make_pair(address, length);
 }
 
+// Whether an authentication refusal names the ways the bus takes, none of them ours (EXTERNAL).
+bool OffersOnlyOthers(const std::string& line) {
+  if (line.rfind("REJECTED ", 0) != 0) return false;
+  bool named = false;
+  size_t start = std::strlen("REJECTED ");
+  while (start < line.size()) {
+    size_t end = line.find(' ', start);
+    if (end == std::string::npos) end = line.size();
+    const std::string mechanism = line.substr(start, end - start);
+    if (mechanism == "EXTERNAL") return false;
+    named = named || !mechanism.empty();
+    start = end + 1;
+  }
+  return named;
+}
+
 // Reads values out of a message in the byte order it was written in.
 class Reader {
  public:
@@ -298,6 +314,7 @@ std::optional<std::vector<std::string>> MessageBus::Reply::Strings() const {
 std::unique_ptr<MessageBus> MessageBus::Connect(const std::string& address, Clock::time_point deadline,
                                                 Reach& reach) {
   reach = Reach::Unsupported;
+  bool othersOnly = false;
   size_t start = 0;
   while (start <= address.size()) {
     size_t end = address.find(';', start);
@@ -336,8 +353,13 @@ std::unique_ptr<MessageBus> MessageBus::Connect(const std::string& address, Cloc
       if (failure == Failure::TimedOut) reach = Reach::Silent;
       continue;
     }
-    const bool accepted = bus->fBuffer.compare(0, 3, "OK ") == 0;
+    const std::string line = bus->fBuffer.substr(0, lineEnd);
     bus->fBuffer.erase(0, lineEnd + 2);
+    const bool accepted = line.rfind("OK ", 0) == 0;
+    if (!accepted && OffersOnlyOthers(line)) {
+      othersOnly = true;
+      continue;
+    }
     if (!accepted || !bus->Send("BEGIN\r\n", deadline, failure)) {
       if (failure == Failure::TimedOut) reach = Reach::Silent;
       continue;
@@ -351,6 +373,8 @@ std::unique_ptr<MessageBus> MessageBus::Connect(const std::string& address, Cloc
     reach = Reach::Answers;
     return bus;
   }
+  // A bus that takes only other ways of authentication (cookies) is one that GIO reaches.
+  if (othersOnly) reach = Reach::Unsupported;
   return nullptr;
 }
 

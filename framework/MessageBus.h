@@ -20,7 +20,8 @@ class MessageBus {
     Answers,      // authenticated and registered us in time
     Silent,       // someone listens, but no answer came in time
     Absent,       // nobody listens there, or the bus refused us
-    Unsupported,  // an address of a kind this connection cannot reach
+    Unsupported,  // an address of a kind this connection cannot reach, or a bus that takes only
+                  // other ways of authentication than ours (EXTERNAL)
   };
 
   // Connects to the first reachable of the ';'-separated addresses as a client of the bus

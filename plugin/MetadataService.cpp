@@ -4,6 +4,9 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <climits>
 
 #include <map>
 #include <memory>
@@ -12,6 +15,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/MessageBus.h"
 #include "framework/SessionBus.h"
@@ -32,21 +36,30 @@ constexpr auto kAnswerLifetime = std::chrono::seconds(30);
 
 Clock::time_point After(int milliseconds) { return Clock::now() + std::chrono::milliseconds(milliseconds); }
 
-bool ServiceAvailable(MessageBus& bus, Clock::time_point deadline) {
+// Whether the metadata service runs or can be started, as the bus says; Failed when the bus gave no
+// usable answer in time.
+enum class Presence { Present, Missing, TimedOut, Failed };
+
+Presence Unanswered(MessageBus::Failure failure) {
+  return failure == MessageBus::Failure::TimedOut ? Presence::TimedOut : Presence::Failed;
+}
+
+Presence ServiceAvailable(MessageBus& bus, Clock::time_point deadline) {
   MessageBus::Failure failure = MessageBus::Failure::None;
   const auto owned =
       bus.Call(kBusName, kBusPath, kBusName, "NameHasOwner", MessageBus::Body().String(kServiceName), deadline, failure);
-  if (!owned || owned->Boolean() == std::nullopt) return false;
-  if (*owned->Boolean()) return true;
+  if (!owned) return Unanswered(failure);
+  if (!owned->error.empty() || owned->Boolean() == std::nullopt) return Presence::Failed;
+  if (*owned->Boolean()) return Presence::Present;
   const auto activatable =
       bus.Call(kBusName, kBusPath, kBusName, "ListActivatableNames", MessageBus::Body(), deadline, failure);
-  if (!activatable) return false;
+  if (!activatable) return Unanswered(failure);
   const auto names = activatable->Strings();
-  if (!names) return false;
+  if (!activatable->error.empty() || !names) return Presence::Failed;
   for (const std::string& name : *names) {
-    if (name == kServiceName) return true;
+    if (name == kServiceName) return Presence::Present;
   }
-  return false;
+  return Presence::Missing;
 }
 
 // The answer of the last probe, for the bus address it was about, with its connection: the one the
@@ -93,35 +106,95 @@ void LogOnce(const std::string& address, const std::string& line) {
   System::DebugLog(line);
 }
 
-MetadataService::Outcome GiveUp(int timeoutMilliseconds) {
+// A call on the metadata path that timed out or failed counts for the rest of the run: asking again
+// would cost every later document the same wait, or a new connection each. One warning says so.
+void GiveUpOn(const std::string& who, const std::string& what) {
   const std::string address = SessionBus::UserAddress();
   {
     Refusals& refusals = TheRefusals();
     const std::lock_guard<std::mutex> guard(refusals.mutex);
     refusals.stuck.insert(address);
   }
-  LogOnce(address, "Warning:AddCustomIconMBS: the metadata service did not answer within " +
-                       std::to_string(timeoutMilliseconds) + " ms; no more icons are stamped in this run");
+  LogOnce(address, "Warning:AddCustomIconMBS: " + who + " " + what + "; no more icons are stamped in this run");
+}
+
+std::string NoAnswerWithin(int timeoutMilliseconds) {
+  return "did not answer within " + std::to_string(timeoutMilliseconds) + " ms";
+}
+
+MetadataService::Outcome GiveUp(int timeoutMilliseconds) {
+  GiveUpOn("the metadata service", NoAnswerWithin(timeoutMilliseconds));
   return MetadataService::Outcome::TimedOut;
+}
+
+// A call of the service's that failed: a lost or unreadable connection, or the bus's own refusal
+// (the service gone and not to be started).
+MetadataService::Outcome Refused(int32_t& code) {
+  GiveUpOn("the metadata service", "failed a call");
+  code = kCustomIconMetadataUnavailable;
+  return MetadataService::Outcome::Failed;
+}
+
+// A call of the service's that came to no reply.
+MetadataService::Outcome Unreplied(MessageBus::Failure failure, int timeoutMilliseconds, int32_t& code) {
+  return failure == MessageBus::Failure::TimedOut ? GiveUp(timeoutMilliseconds) : Refused(code);
 }
 
 // Where GIO's own client keeps a file's metadata: the home folder's tree for a file under the home
 // folder and on its device, with the path below it; otherwise the tree the service names for the
 // file's device, or the root tree, with the whole path, where it names none. Folders on the way
-// are followed to their targets; the file itself, a link or not, is not. Cases GIO may see
-// otherwise are left to GIO: none.
+// are followed to their targets; the file itself, a link or not, is not. Where we cannot be sure
+// that GIO would see the same place, the place is none, and GIO sets the key itself.
 struct Place {
   std::string tree;  // the tree's file name in the data folder's "gvfs-metadata"; empty: not known yet
   std::string path;
   dev_t device = 0;
 };
 
-std::optional<std::string> RealPath(const char* path) {
-  char* resolved = realpath(path, nullptr);
-  if (resolved == nullptr) return std::nullopt;
-  std::string result(resolved);
-  free(resolved);
-  return result;
+// The path with every link on the way followed, as the kernel follows them; none where it cannot be
+// followed, or where a ".." comes after a link: the kernel then goes up from the link's target, and
+// GIO may go up from the link itself, so the place is GIO's to work out.
+std::optional<std::string> RealPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return std::nullopt;
+  std::vector<std::string> pending;  // the names still to walk, the next one last
+  auto push = [&pending](const std::string& names) {
+    std::vector<std::string> split;
+    for (size_t start = 0; start <= names.size();) {
+      size_t end = names.find('/', start);
+      if (end == std::string::npos) end = names.size();
+      if (end > start) split.push_back(names.substr(start, end - start));
+      start = end + 1;
+    }
+    pending.insert(pending.end(), split.rbegin(), split.rend());
+  };
+  push(path);
+  std::string resolved;  // empty for the root
+  bool linked = false;
+  int links = 0;
+  while (!pending.empty()) {
+    const std::string name = std::move(pending.back());
+    pending.pop_back();
+    if (name == ".") continue;
+    if (name == "..") {
+      if (linked) return std::nullopt;
+      resolved.erase(resolved.empty() ? 0 : resolved.rfind('/'));
+      continue;
+    }
+    const std::string next = resolved + "/" + name;
+    struct stat status {};
+    if (lstat(next.c_str(), &status) != 0) return std::nullopt;
+    if (!S_ISLNK(status.st_mode)) {
+      resolved = next;
+      continue;
+    }
+    char target[PATH_MAX];
+    const ssize_t length = readlink(next.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof target || ++links > 40) return std::nullopt;
+    linked = true;
+    if (target[0] == '/') resolved.clear();
+    push(std::string(target, static_cast<size_t>(length)));
+  }
+  return resolved.empty() ? "/" : resolved;
 }
 
 std::optional<Channel::Home> RealHome() {
@@ -188,11 +261,7 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
       const auto named = channel->bus->Call(
           kServiceName, kServicePath, kServiceName, "GetTreeFromDevice",
           MessageBus::Body().UInt32(major(place->device)).UInt32(minor(place->device)), deadline, failure);
-      if (!named) {
-        if (failure == MessageBus::Failure::TimedOut) return GiveUp(timeoutMilliseconds);
-        code = kCustomIconMetadataUnavailable;
-        return MetadataService::Outcome::Failed;
-      }
+      if (!named) return Unreplied(failure, timeoutMilliseconds, code);
       // A service that does not know the question is left to GIO.
       if (!named->error.empty() || !named->String()) return std::nullopt;
       known = channel->trees.emplace(place->device, *named->String()).first;
@@ -211,13 +280,10 @@ std::optional<MetadataService::Outcome> SetThroughTheService(const std::string& 
       MessageBus::Body().ByteString(tree).ByteString(place->path).StringVariants(
           {{attribute.substr(std::string_view(kMetadataNamespace).size()), value}}),
       deadline, failure);
-  if (!reply) {
-    if (failure == MessageBus::Failure::TimedOut) return GiveUp(timeoutMilliseconds);
-    code = kCustomIconMetadataUnavailable;
-    return MetadataService::Outcome::Failed;
-  }
+  if (!reply) return Unreplied(failure, timeoutMilliseconds, code);
   if (reply->error.empty()) return MetadataService::Outcome::Set;
   code = ResultOf(reply->error);
+  if (code == kCustomIconMetadataUnavailable) return Refused(code);
   return MetadataService::Outcome::Failed;
 }
 
@@ -243,7 +309,7 @@ MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   // A run stamps documents one after the other, and asking the bus for each of them would cost a
   // connection each. The answer is kept for a while, for its bus only: an address that changes (a
   // new session, tests) asks anew, and so does a long-running instance now and then, which sees a
-  // service installed or gone; so does one whose connection has been lost.
+  // service installed or gone.
   const std::lock_guard<std::mutex> lock(gChannelMutex);
   const Channel* last = gChannel.get();
   if (last != nullptr && last->address == address && Clock::now() - last->time < kAnswerLifetime &&
@@ -259,7 +325,19 @@ MetadataService::Reach MetadataService::Reachable(int timeoutMilliseconds) {
   switch (reach) {
     case MessageBus::Reach::Answers:
       if (!known) SessionBus::Remember(SessionBus::State::Answers);
-      channel->available = ServiceAvailable(*channel->bus, deadline);
+      switch (ServiceAvailable(*channel->bus, deadline)) {
+        case Presence::Present:
+          channel->available = true;
+          break;
+        case Presence::Missing:
+          break;
+        case Presence::TimedOut:
+          GiveUpOn("the session bus", NoAnswerWithin(timeoutMilliseconds));
+          return Reach::Stuck;
+        case Presence::Failed:
+          GiveUpOn("the session bus", "failed a call");
+          return Reach::Stuck;
+      }
       break;
     case MessageBus::Reach::Silent:
       if (!known) SessionBus::Remember(SessionBus::State::Silent);

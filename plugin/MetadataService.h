@@ -13,8 +13,9 @@
 // where GIO's own client keeps the file's metadata (the home folder's tree, or the root tree), so
 // that a run loads no GIO for it. Where the file's place is one GIO works out otherwise, GIO sets
 // it, on a thread of its own that is waited for only up to the time limit (GIO's own calls wait 25
-// seconds on a stopped daemon). After one time-out either way the service counts as stuck for the
-// rest of the run. Each of the two refusals is logged once.
+// seconds on a stopped daemon). After one time-out either way, or one call that fails (a lost
+// connection, an answer that cannot be read, the bus's refusal), the service counts as stuck for
+// the rest of the run, and the bus is not asked again. Each bus's refusal is logged once.
 #include <cstdint>
 #include <string>
 

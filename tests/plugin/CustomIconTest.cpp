@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -15,7 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
+#include <sstream>
 
 #include "IconFamilyBuilder.h"
 #include "PluginTestSupport.h"
@@ -79,6 +80,58 @@ timespec ModificationTime(const std::string& path) {
 bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
 using Clock = std::chrono::steady_clock;
+
+// The environment of this process with the given variables set, and those named in dropped left
+// out.
+std::vector<std::string> EnvironmentWith(std::vector<std::string> variables, const std::vector<std::string>& dropped) {
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string variable(*entry);
+    const std::string name = variable.substr(0, variable.find('='));
+    bool replaced = std::find(dropped.begin(), dropped.end(), name) != dropped.end();
+    for (const std::string& set : variables) replaced = replaced || set.rfind(name + "=", 0) == 0;
+    if (!replaced) variables.push_back(variable);
+  }
+  return variables;
+}
+
+// Starts argv in environment with its output to the file at log; its process id, or none when it
+// could not be started.
+std::optional<pid_t> Spawn(std::vector<std::string> argv, std::vector<std::string> environment,
+                           const std::string& log) {
+  std::vector<char*> args;
+  for (std::string& arg : argv) args.push_back(arg.data());
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (std::string& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t output;
+  posix_spawn_file_actions_init(&output);
+  posix_spawn_file_actions_addopen(&output, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&output, STDOUT_FILENO, STDERR_FILENO);
+  pid_t child = 0;
+  const int spawned = posix_spawnp(&child, args[0], &output, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&output);
+  if (spawned != 0) return std::nullopt;
+  return child;
+}
+
+// A process started for a test's time and ended, by the signal given, with the object.
+class ScopedProcess {
+ public:
+  ScopedProcess(std::optional<pid_t> pid, int signal) : fPid(pid.value_or(0)), fSignal(signal) {}
+  ~ScopedProcess() {
+    if (fPid <= 0) return;
+    kill(fPid, fSignal);
+    waitpid(fPid, nullptr, 0);
+  }
+  ScopedProcess(const ScopedProcess&) = delete;
+  ScopedProcess& operator=(const ScopedProcess&) = delete;
+  bool Started() const { return fPid > 0; }
+
+ private:
+  pid_t fPid;
+  int fSignal;
+};
 
 // What needs no metadata service: the checks before it is asked.
 class CustomIconTest : public ::testing::Test {
@@ -164,125 +217,48 @@ TEST_F(NoMetadataServiceTest, BusThatNeverAnswers) {
   close(listener);
 }
 
-// A bus that answers with what no bus should say: the stamp is given up on in time, and nothing
-// of what it said is read beyond what it holds.
-struct HostileBus {
-  const char* name;
-  std::string authReply;  // the answer to our authentication
-  std::string message;    // what comes after it, in place of Hello's reply
+// A bus of the test's own, run in the given environment: bare (it offers no services at all) or
+// the session's (GIO's metadata daemon is started on demand), taking the one way of authentication
+// given.
+class TestBus {
+ public:
+  TestBus(const TempDir& dir, const std::vector<std::string>& environment, bool sessionServices,
+          const std::string& authentication = "EXTERNAL")
+      : fSocket(dir.Path("test-bus")),
+        fDaemon(Spawn({"dbus-daemon", "--config-file=" + Config(dir, sessionServices, authentication), "--nofork"},
+                      environment, dir.Path("test-bus.txt")),
+                SIGTERM) {
+    if (fDaemon.Started() && !WaitFor([&] { return access(fSocket.c_str(), F_OK) == 0; })) {
+      ADD_FAILURE() << "the test's bus did not start";
+    }
+  }
+
+  bool Started() const { return fDaemon.Started(); }
+  std::string Address() const { return "unix:path=" + fSocket; }
+
+ private:
+  std::string Config(const TempDir& dir, bool sessionServices, const std::string& authentication) const {
+    return dir.Write(
+        "test-bus.conf",
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig><type>session</type><listen>unix:path=" +
+            fSocket + "</listen><auth>" + authentication + "</auth>" +
+            (sessionServices ? "<standard_session_servicedirs/>" : "") +
+            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow "
+            "eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+  }
+
+  std::string fSocket;
+  ScopedProcess fDaemon;
 };
 
-std::string Little32(uint32_t value) {
-  std::string bytes;
-  for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
-  return bytes;
-}
-
-// A method return's fixed header part: body and header-field lengths as given.
-std::string ReplyHeader(uint32_t bodyLength, uint32_t fieldsLength) {
-  return std::string("l\2\0\1", 4) + Little32(bodyLength) + Little32(1) + Little32(fieldsLength);
-}
-
-class HostileBusTest : public NoMetadataServiceTest, public ::testing::WithParamInterface<HostileBus> {};
-
-TEST_P(HostileBusTest, GivesUpInTime) {
-  const HostileBus& bus = GetParam();
-  const std::string socketPath = fDir.Path("hostile-bus");
-  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  socketPath.copy(address.sun_path, socketPath.size());
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 8), 0);
-  int stop[2];
-  ASSERT_EQ(pipe(stop), 0);
-  std::thread server([&] {
-    const int peer = accept(listener, nullptr, nullptr);
-    if (peer < 0) return;
-    std::string heard;
-    char chunk[512];
-    auto hear = [&](const std::string& until) {
-      while (heard.find(until) == std::string::npos) {
-        const ssize_t got = read(peer, chunk, sizeof chunk);
-        if (got <= 0) return false;
-        heard.append(chunk, static_cast<size_t>(got));
-      }
-      return true;
-    };
-    if (hear("\r\n") && write(peer, bus.authReply.data(), bus.authReply.size()) >= 0 && hear("Hello")) {
-      if (write(peer, bus.message.data(), bus.message.size()) < 0) ADD_FAILURE() << "could not answer";
-    }
-    // Holds the connection until the test is done: an answer still awaited shows as a wait.
-    char done;
-    if (read(stop[0], &done, 1) < 0) ADD_FAILURE() << "no end";
-    close(peer);
-  });
-  {
-    const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
-    ExpectUnavailableWithin(std::chrono::milliseconds(1200));
-  }
-  close(stop[1]);
-  shutdown(listener, SHUT_RDWR);
-  server.join();
-  close(stop[0]);
-  close(listener);
-}
-
-const std::string kAccepted = "OK 0123456789abcdef0123456789abcdef\r\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Stamps, HostileBusTest,
-    ::testing::Values(
-        HostileBus{"RefusesUs", "REJECTED EXTERNAL\r\n", ""},
-        HostileBus{"AuthenticationWithoutEnd", std::string(8192, 'O'), ""},
-        HostileBus{"AnswersWithNoise", kAccepted, "noise, not a message at all"},
-        HostileBus{"ClaimsAHugeBody", kAccepted, ReplyHeader(0x7fffffff, 0)},
-        HostileBus{"ClaimsHugeHeaderFields", kAccepted, ReplyHeader(0, 0xfffffff0)},
-        HostileBus{"SendsLessThanItClaims", kAccepted, ReplyHeader(100, 0) + std::string(20, 'x')},
-        HostileBus{"FieldsRunPastTheirEnd", kAccepted,
-                   ReplyHeader(0, 6) + std::string("\5\1u\0", 4) + Little32(1)},
-        HostileBus{"FieldOfAnUnknownType", kAccepted,
-                   ReplyHeader(0, 8) + std::string("\5\1x\0", 4) + Little32(1)},
-        HostileBus{"StringWithoutItsEnd", kAccepted,
-                   ReplyHeader(0, 16) + std::string("\4\1s\0", 4) + Little32(200) + std::string(8, 'e')},
-        HostileBus{"RepliesToAnotherCall", kAccepted,
-                   ReplyHeader(0, 8) + std::string("\5\1u\0", 4) + Little32(99)}),
-    [](const ::testing::TestParamInfo<HostileBus>& info) { return std::string(info.param.name); });
-
 TEST_F(NoMetadataServiceTest, BusWithoutTheMetadataService) {
-  const std::string socketPath = fDir.Path("bare-bus");
-  // A session bus that offers no services at all.
-  const std::string config =
-      fDir.Write("bus.conf",
-                 "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                 "<busconfig><type>session</type><listen>unix:path=" +
-                     socketPath +
-                     "</listen><auth>EXTERNAL</auth>"
-                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow "
-                     "eavesdrop=\"true\"/>"
-                     "<allow own=\"*\"/></policy></busconfig>\n");
-  std::string configArgument = "--config-file=" + config;
-  char program[] = "dbus-daemon";
-  char noFork[] = "--nofork";
-  char* argv[] = {program, configArgument.data(), noFork, nullptr};
-  posix_spawn_file_actions_t quiet;
-  posix_spawn_file_actions_init(&quiet);
-  posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t daemon = 0;
-  const int spawned = posix_spawnp(&daemon, program, &quiet, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&quiet);
-  if (spawned != 0) GTEST_SKIP() << "no dbus-daemon";
-  if (WaitFor([&] { return access(socketPath.c_str(), F_OK) == 0; })) {
-    const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socketPath);
-    // Answered at once: the bus says the service is neither running nor startable.
-    ExpectUnavailableWithin(std::chrono::milliseconds(1000));
-  } else {
-    ADD_FAILURE() << "the test's bus did not start";
-  }
-  kill(daemon, SIGTERM);
-  waitpid(daemon, nullptr, 0);
+  const TestBus bus(fDir, EnvironmentWith({}, {}), false);
+  if (!bus.Started()) GTEST_SKIP() << "no dbus-daemon";
+  const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+  // Answered at once: the bus says the service is neither running nor startable.
+  ExpectUnavailableWithin(std::chrono::milliseconds(1000));
 }
 
 // Custom icons for real: needs a session bus on which GIO's metadata daemon can be started (the
@@ -367,37 +343,13 @@ TEST(MetadataChild, DISABLED_StampsTheFileNamedInTheEnvironment) {
   std::ofstream(result) << AddCustomIconMBS(FolderItem(file), Family(kFamilyBytes), false);
 }
 
-// The environment of this process with the given variables set, and those named in dropped left
-// out.
-std::vector<std::string> EnvironmentWith(std::vector<std::string> variables, const std::vector<std::string>& dropped) {
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string variable(*entry);
-    const std::string name = variable.substr(0, variable.find('='));
-    bool replaced = std::find(dropped.begin(), dropped.end(), name) != dropped.end();
-    for (const std::string& set : variables) replaced = replaced || set.rfind(name + "=", 0) == 0;
-    if (!replaced) variables.push_back(variable);
-  }
-  return variables;
-}
-
 // Runs argv in environment with its output to log, for at most 30 s; its exit status, or none
 // when it hung.
-std::optional<int> RunWithin(std::vector<std::string> argv, std::vector<std::string> environment,
+std::optional<int> RunWithin(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                              const std::string& log) {
-  std::vector<char*> args;
-  for (std::string& arg : argv) args.push_back(arg.data());
-  args.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& variable : environment) envp.push_back(variable.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t output;
-  posix_spawn_file_actions_init(&output);
-  posix_spawn_file_actions_addopen(&output, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&output, STDOUT_FILENO, STDERR_FILENO);
-  pid_t child = 0;
-  const int spawned = posix_spawnp(&child, args[0], &output, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&output);
-  if (spawned != 0) return std::nullopt;
+  const std::optional<pid_t> started = Spawn(argv, environment, log);
+  if (!started) return std::nullopt;
+  const pid_t child = *started;
   int status = 0;
   if (!WaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30))) {
     kill(child, SIGKILL);
@@ -433,26 +385,91 @@ TEST_F(MetadataTest, WithoutGIOMetadataSupportTheServiceCountsAsUnavailable) {
   EXPECT_EQ(ReadFileBytes(path), "content");
 }
 
-// Where a stamp is kept depends on the home folder, the folders on the way and the file system; the
-// file manager, reading through GIO, must find it wherever the document is.
+// Where a stamp is kept depends on the home folder, the folders on the way, the file system and the
+// bus; the file manager, reading through GIO, must find it wherever the document is.
+enum class Around {
+  Nothing,
+  Mount,        // a file system of its own mounted at the document's folder (needs the superuser)
+  OwnTree,      // a metadata service that names a tree of its own for the document's device
+  CookiesOnly,  // a session bus that takes only cookies as authentication
+};
+
 struct Place {
   const char* name;
   const char* home;      // below the test's folder: the home folder's name for the stamping side
   const char* document;  // below the test's folder, or absolute
   const char* shown;     // the name the reader asks for; the document's when empty
+  Around around = Around::Nothing;
 };
+
+// A file system in memory mounted at a folder for the test's time.
+class ScopedMount {
+ public:
+  explicit ScopedMount(const std::string& folder) : fFolder(folder) {
+    std::filesystem::create_directories(folder);
+    fMounted = mount("tessarine-test", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
+  }
+  ~ScopedMount() {
+    if (fMounted) umount2(fFolder.c_str(), MNT_DETACH);
+  }
+  ScopedMount(const ScopedMount&) = delete;
+  ScopedMount& operator=(const ScopedMount&) = delete;
+  bool Mounted() const { return fMounted; }
+
+ private:
+  std::string fFolder;
+  bool fMounted = false;
+};
+
+// The stand-in for the metadata service below, on a bus of the test's own: it takes the service's
+// name before the bus starts the real one.
+class StandInService {
+ public:
+  StandInService(const std::vector<std::string>& environment, const std::string& record)
+      : fRecord(record), fProcess(Spawn({TESSARINE_METADATA_STANDIN, record}, environment, record + ".log"), SIGKILL) {}
+
+  // Whether it has taken the service's name.
+  bool Ready() const {
+    return fProcess.Started() && WaitFor([&] { return access(fRecord.c_str(), F_OK) == 0; });
+  }
+  // The Set calls it received: one line each, tree file and path.
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFileBytes(fRecord));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+  }
+
+ private:
+  std::string fRecord;
+  ScopedProcess fProcess;
+};
+
+void SetVariable(std::vector<std::string>& environment, const std::string& name, const std::string& value) {
+  std::erase_if(environment, [&](const std::string& variable) { return variable.rfind(name + "=", 0) == 0; });
+  environment.push_back(name + "=" + value);
+}
 
 class StampPlaceTest : public MetadataTest, public ::testing::WithParamInterface<Place> {};
 
 TEST_P(StampPlaceTest, IsWhereGIOLooks) {
+  namespace fs = std::filesystem;
   const Place& place = GetParam();
   fDir.Write("home/folder/doc.indd", "1");
-  fDir.Write("elsewhere/doc.indd", "2");
-  std::filesystem::create_symlink(fDir.Path("home"), fDir.Path("home-link"));
-  std::filesystem::create_symlink(fDir.Path("home/folder"), fDir.Path("home/folder-link"));
-  std::filesystem::create_symlink(fDir.Path("elsewhere/doc.indd"), fDir.Path("home/link.indd"));
+  fDir.Write("homeward/doc.indd", "2");
+  fDir.Write("elsewhere/doc.indd", "3");
+  fDir.Write("elsewhere/folder/doc.indd", "4");
+  fs::create_directories(fDir.Path("elsewhere/inner"));
+  fs::create_directories(fDir.Path("elsewhere/home"));
+  fs::create_symlink(fDir.Path("home"), fDir.Path("home-link"));
+  fs::create_symlink(fDir.Path("home/folder"), fDir.Path("home/folder-link"));
+  fs::create_symlink(fDir.Path("elsewhere/doc.indd"), fDir.Path("home/link.indd"));
+  // Up from a link: from its target (elsewhere) for the kernel, from the link (the test's folder or
+  // the home folder) when read as written.
+  fs::create_symlink(fDir.Path("elsewhere/inner"), fDir.Path("inner-link"));
+  fs::create_symlink(fDir.Path("elsewhere/inner"), fDir.Path("home/inner-link"));
+  fs::create_symlink("inner-link/../folder", fDir.Path("home/up-link"));
   std::string document = place.document[0] == '/' ? place.document : fDir.Path(place.document);
-  std::unique_ptr<TempDir> otherDevice;
   if (std::string(place.document).rfind("/dev/shm", 0) == 0) {
     struct stat shm {}, here {};
     if (stat("/dev/shm", &shm) != 0 || access("/dev/shm", W_OK) != 0 || stat(fDir.path().c_str(), &here) != 0 ||
@@ -460,18 +477,46 @@ TEST_P(StampPlaceTest, IsWhereGIOLooks) {
       GTEST_SKIP() << "no other writable file system at /dev/shm";
     }
     document = "/dev/shm/tessarine-stamp-" + std::to_string(getpid()) + ".indd";
-    std::ofstream(document) << "3";
   }
-  const std::vector<std::string> environment = EnvironmentWith(
+  std::unique_ptr<ScopedMount> mounted;
+  if (place.around == Around::Mount) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a file system needs the superuser";
+    mounted = std::make_unique<ScopedMount>(fs::path(document).parent_path());
+    if (!mounted->Mounted()) GTEST_SKIP() << "no file system can be mounted here";
+  }
+  if (!fs::exists(document)) std::ofstream(document) << "5";
+  std::vector<std::string> environment = EnvironmentWith(
       {"HOME=" + fDir.Path(place.home), "QT_QPA_PLATFORM=offscreen"}, {"XDG_DATA_HOME", "GIO_USE_VFS"});
+  std::unique_ptr<TestBus> bus;
+  std::unique_ptr<StandInService> standIn;
+  if (place.around == Around::CookiesOnly || place.around == Around::OwnTree) {
+    // GIO keeps metadata only where its own daemons can be started: the session's services.
+    const bool cookies = place.around == Around::CookiesOnly;
+    bus = std::make_unique<TestBus>(fDir, environment, true, cookies ? "DBUS_COOKIE_SHA1" : "EXTERNAL");
+    if (!bus->Started()) GTEST_SKIP() << "no dbus-daemon";
+    SetVariable(environment, "DBUS_SESSION_BUS_ADDRESS", bus->Address());
+  }
+  if (place.around == Around::OwnTree) {
+    standIn = std::make_unique<StandInService>(environment, fDir.Path("set-calls.txt"));
+    ASSERT_TRUE(standIn->Ready());
+  }
 
   const std::string result = StampInChild(document, environment, fDir);
   const std::string shown = place.shown[0] != '\0' ? fDir.Path(place.shown) : document;
   const std::string info = fDir.Path("info.txt");
-  const std::optional<int> status = RunWithin({"gio", "info", "-a", "metadata::custom-icon", shown}, environment, info);
+  const std::optional<int> status =
+      standIn ? RunWithin({"gio", "set", shown, "metadata::custom-icon", "file:///by-gio.png"}, environment, info)
+              : RunWithin({"gio", "info", "-a", "metadata::custom-icon", shown}, environment, info);
   if (document.rfind("/dev/shm/", 0) == 0) unlink(document.c_str());
   ASSERT_EQ(result, std::to_string(kCustomIconOK));
   ASSERT_EQ(status, 0) << ReadFileBytes(info);
+  if (standIn) {
+    // The stamp's call and GIO's own, in that order, name the same tree and path.
+    const std::vector<std::string> calls = standIn->Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], calls[1]);
+    return;
+  }
   EXPECT_NE(ReadFileBytes(info).find("metadata::custom-icon: file://" + fDir.Path(place.home) +
                                      "/.local/share/tessarine/icons/" + StoredName(kLargest)),
             std::string::npos)
@@ -482,11 +527,18 @@ INSTANTIATE_TEST_SUITE_P(
     Stamps, StampPlaceTest,
     ::testing::Values(Place{"InTheHomeFolder", "home", "home/folder/doc.indd", ""},
                       Place{"HomeNamedThroughALink", "home-link", "home/folder/doc.indd", "home-link/folder/doc.indd"},
+                      Place{"HomeWrittenWithUpAfterALink", "inner-link/../home", "home/folder/doc.indd", ""},
                       Place{"FolderReachedThroughALink", "home", "home/folder-link/doc.indd", "home/folder/doc.indd"},
+                      Place{"FolderLinkGoingUpThroughALink", "home", "home/up-link/doc.indd", ""},
                       // The link gets the icon, not the document it points to.
                       Place{"DocumentThatIsALink", "home", "home/link.indd", ""},
                       Place{"OutsideTheHomeFolder", "home", "elsewhere/doc.indd", ""},
-                      Place{"OnAnotherFileSystem", "home", "/dev/shm", ""}),
+                      Place{"FolderNamedLikeTheHomeFolder", "home", "homeward/doc.indd", ""},
+                      Place{"OnAnotherFileSystem", "home", "/dev/shm", ""},
+                      Place{"OnAFileSystemMountedInTheHomeFolder", "home", "home/mounted/doc.indd", "",
+                            Around::Mount},
+                      Place{"OnADeviceWithATreeOfItsOwn", "home", "/dev/shm", "", Around::OwnTree},
+                      Place{"OnABusTakingOnlyCookies", "home", "home/folder/doc.indd", "", Around::CookiesOnly}),
     [](const ::testing::TestParamInfo<Place>& info) { return std::string(info.param.name); });
 
 }  // namespace
