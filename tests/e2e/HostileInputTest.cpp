@@ -433,8 +433,6 @@ TEST_F(HostilePreferences, ALineBreakInAnApplicationPathConfiguresNothing) {
   EXPECT_EQ(WaitForRecords(RecordFile(), 0), std::vector<Record>{});
 }
 
-const char* kConfigurationTitle = "Halvorn Tessarine Configuration";
-
 // The configuration window is accepted (a document handed over hides it) and saved into a folder
 // the program may not write: the error line, the old file as it was, nothing left beside it.
 TEST_F(HostilePreferences, AnUnwritableFolderKeepsTheOldFileAndTheRunGoesOn) {
@@ -449,7 +447,7 @@ TEST_F(HostilePreferences, AnUnwritableFolderKeepsTheOldFileAndTheRunGoesOn) {
   if (!MakeUnprivileged(options)) GTEST_SKIP() << "cannot run the program as an unprivileged user here";
   chmod(Path("home/config").c_str(), 0555);
   auto first = Start({}, options);
-  ASSERT_TRUE(display.WaitForWindow(*first, kConfigurationTitle, 20000)) << first->Output();
+  ASSERT_TRUE(display.WaitForWindow(*first, VirtualDisplay::kConfigurationTitle, 20000)) << first->Output();
 
   RunOptions sending;
   sending.tag = "sender";
@@ -508,7 +506,7 @@ TEST_F(HostilePreferences, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOneWhol
     instances.push_back(startIn(i, {}, shown));
   }
   for (int i = 0; i < kInstances; ++i) {
-    ASSERT_TRUE(display.WaitForWindow(*instances[i], kConfigurationTitle, 30000))
+    ASSERT_TRUE(display.WaitForWindow(*instances[i], VirtualDisplay::kConfigurationTitle, 30000))
         << instances[i]->Output();
   }
 
@@ -799,9 +797,7 @@ class StuckService : public ProgramFixture, public ::testing::WithParamInterface
   // An application that records, in place of the tag, the session bus address it was given.
   std::string BusRecorder(Launcher kind) {
     const std::string script = Path("apps/bus recorder");
-    root.Write("apps/bus recorder",
-               "#!/bin/sh\nprintf '%s\\0%s\\0' \"${DBUS_SESSION_BUS_ADDRESS-}\" \"$1\" >> '" + RecordFile() + "'\n",
-               0755);
+    root.Write("apps/bus recorder", RecorderScript(RecordFile(), "DBUS_SESSION_BUS_ADDRESS"), 0755);
     if (kind != Launcher::DesktopLauncher) return script;
     root.Write("apps/bus recorder.desktop",
                "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + script + "\" %f\n", 0644);

@@ -308,22 +308,28 @@ inline std::vector<std::string> PwnedFiles(const std::string& folder) {
 // ---- Recording application ----
 
 // A launch as the recording application saw it: the tag of the environment it inherited (which
-// names the program process that launched it) and its one argument, byte for byte.
+// names the program process that launched it) and its one argument, byte for byte. Its process id
+// tells when it was launched (see LaunchOrder); it is not compared.
 struct Record {
   std::string tag;
   std::string argument;
+  pid_t pid = 0;
   bool operator<(const Record& other) const {
     return std::tie(tag, argument) < std::tie(other.tag, other.argument);
   }
   bool operator==(const Record& other) const { return tag == other.tag && argument == other.argument; }
+  friend void PrintTo(const Record& record, std::ostream* out) {
+    *out << "{" << ::testing::PrintToString(record.tag) << ", " << ::testing::PrintToString(record.argument) << "}";
+  }
 };
 
 inline constexpr const char* kTagVariable = "TESSARINE_TEST_LAUNCHER";
 
-// The recording application's script: one write per launch of tag and argument, each followed by
-// a NUL byte, which no argument can hold; appends of one write do not interleave.
-inline std::string RecorderScript(const std::string& recordFile) {
-  return "#!/bin/sh\nprintf '%s\\0%s\\0' \"${" + std::string(kTagVariable) + "-}\" \"$1\" >> '" + recordFile + "'\n";
+// The recording application's script: one write per launch of tag (the environment variable
+// named), argument and process id, each followed by a NUL byte, which no argument can hold;
+// appends of one write do not interleave.
+inline std::string RecorderScript(const std::string& recordFile, const std::string& tagVariable = kTagVariable) {
+  return "#!/bin/sh\nprintf '%s\\0%s\\0%s\\0' \"${" + tagVariable + "-}\" \"$1\" \"$$\" >> '" + recordFile + "'\n";
 }
 
 // Writes the recording application at an exact path (any bytes but '/' and NUL in its name).
@@ -348,7 +354,31 @@ inline std::vector<Record> ReadRecords(const std::string& recordFile) {
     from = nul + 1;
   }
   std::vector<Record> records;
-  for (size_t i = 0; i + 1 < fields.size(); i += 2) records.push_back({fields[i], fields[i + 1]});
+  for (size_t i = 0; i + 2 < fields.size(); i += 3) {
+    records.push_back({fields[i], fields[i + 1], static_cast<pid_t>(std::atol(fields[i + 2].c_str()))});
+  }
+  return records;
+}
+
+// The records in the order of their launches. Launched applications run side by side, so they
+// append in any order; but a launch returns only once its application's process exists, so the
+// process ids follow the launches. Ids wrap around at the system's limit: the order is the
+// circle of ids cut at its widest gap, since one test's launches take only a small arc of it.
+inline std::vector<Record> LaunchOrder(std::vector<Record> records) {
+  std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.pid < b.pid; });
+  if (records.size() < 2) return records;
+  // The limit the system wraps at; the largest it can be when it cannot be read.
+  long limit = std::atol(ReadFileBytes("/proc/sys/kernel/pid_max").c_str());
+  if (limit <= 0) limit = 4194304;
+  size_t first = 0;
+  long widest = records.front().pid + (limit - records.back().pid);
+  for (size_t i = 1; i < records.size(); ++i) {
+    if (records[i].pid - records[i - 1].pid > widest) {
+      widest = records[i].pid - records[i - 1].pid;
+      first = i;
+    }
+  }
+  std::rotate(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(first), records.end());
   return records;
 }
 
@@ -471,8 +501,24 @@ class VirtualDisplay {
     return answered;
   }
 
+  // Presses Return in a window, as a user answers it; gives the times just before and just after,
+  // between which the program got the key.
+  struct Answer {
+    Clock::time_point before;
+    Clock::time_point after;
+  };
+  Answer PressReturn(const std::string& window) {
+    Answer answer;
+    answer.before = Clock::now();
+    Xdotool({"windowfocus", "--sync", window, "key", "Return"});
+    answer.after = Clock::now();
+    return answer;
+  }
+
   // Message boxes carry the application's name as their title.
   static constexpr const char* kBoxTitle = "Tessarine";
+  static constexpr const char* kConfigurationTitle = "Halvorn Tessarine Configuration";
+  static constexpr const char* kChooserTitle = "Open With InDesign/InCopy Version";
 
  private:
   CommandResult Xdotool(std::vector<std::string> arguments) {
@@ -485,6 +531,17 @@ class VirtualDisplay {
   std::unique_ptr<Child> fServer;
   std::string fName;
 };
+
+// The run whose last document waited for the user's answer ends with exit code 0 a quarter of a
+// second after it: not before its quit timer, and not much later. The quarter second is the
+// program's own and is not scaled; the margin for its ending (some 20 ms when idle) is.
+inline void ExpectQuitAQuarterSecondAfter(Child& run, const VirtualDisplay::Answer& answer) {
+  constexpr int kQuitMs = 250;
+  constexpr int kEndingMs = 150;
+  ASSERT_EQ(run.WaitForExit(10000), 0) << run.Output();
+  EXPECT_GE(Milliseconds(run.ExitedAt() - answer.before), kQuitMs);
+  EXPECT_LE(Milliseconds(run.ExitedAt() - answer.after), kQuitMs + Scaled(kEndingMs));
+}
 
 // ---- The program in a private home ----
 

@@ -19,13 +19,16 @@ class LoadTest : public ProgramFixture {};
 
 // The running instance holds a message box open (its one document is a named pipe, which cannot
 // be opened), so it is certainly running while the others start. Documents handed over meanwhile
-// are handled in full inside the box's loop. Each start carries a tag of its own in its
-// environment, which the applications it launches inherit: so every record names the process that
-// did the work.
+// are handled in full inside the box's loop: each start's two one after the other, in its order,
+// and those of starts that come one after another in the order of the starts. Each start carries
+// a tag of its own in its environment, which the applications it launches inherit: so every
+// record names the process that did the work. The box outlasts the start-up timer, which must not
+// bring up the configuration window, and the run ends a quarter of a second after the answer.
 TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   VirtualDisplay display;
   if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool) to hold and answer the box on";
   constexpr int kStarts = 50;
+  constexpr int kLaterStarts = 3;
   Configure(IDCS3);
   WritePreferences();
   const std::string pipe = Path("documents/hold.indd");
@@ -33,17 +36,19 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   RunOptions holding;
   holding.display = &display;
   holding.unansweredBoxMs = 60000;
+  const Clock::time_point firstStarted = Clock::now();
   auto first = Start({pipe}, holding);
   ASSERT_TRUE(display.WaitForWindow(*first, VirtualDisplay::kBoxTitle, 20000)) << first->Output();
 
-  std::vector<std::string> documents;
+  // Each start's documents; the later starts' come last. Some names would be code to a shell: the
+  // hand-over carries every byte as it is. The second of a start sorts before its first.
+  std::vector<std::vector<std::string>> handedOver;
   std::vector<Record> expected;
-  for (int i = 0; i < kStarts; ++i) {
-    // Some names would be code to a shell: the hand-over carries every byte as it is.
-    const std::string name =
-        "load " + std::to_string(i) + (i % 5 == 0 ? " " + kHostileNames[i / 5 % kHostileNames.size()] : ".indd");
-    documents.push_back(Document(name, InDesignDocument(5)));
-    expected.push_back({"first", documents.back()});
+  for (int i = 0; i < kStarts + kLaterStarts; ++i) {
+    const std::string number = std::to_string(i);
+    const std::string name = "load " + number + (i % 5 == 0 ? " " + kHostileNames[i / 5 % kHostileNames.size()] : ".indd");
+    handedOver.push_back({Document(name, InDesignDocument(5)), Document("load " + number + " (b).indd", InDesignDocument(5))});
+    for (const std::string& document : handedOver.back()) expected.push_back({"first", document});
   }
   std::sort(expected.begin(), expected.end());
   std::vector<std::unique_ptr<Child>> starts;
@@ -51,21 +56,43 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
   for (int i = 0; i < kStarts; ++i) {
     RunOptions options;
     options.tag = "start " + std::to_string(i);
-    starts.push_back(Start({documents[i]}, options));
+    starts.push_back(Start(handedOver[i], options));
   }
   Clock::duration slowest{};
   for (auto& start : starts) {
-    // A start that was not answered would handle its document itself (and write its own tag).
+    // A start that was not answered would handle its documents itself (and write its own tag).
     EXPECT_EQ(start->WaitForExit(15000), 0) << start->Output();
     EXPECT_EQ(start->Output(), "") << "a start that hands over shows and writes nothing";
     slowest = std::max(slowest, start->ExitedAt() - began);
   }
-  const std::vector<Record> records = WaitForRecords(RecordFile(), kStarts);
+  for (int i = kStarts; i < kStarts + kLaterStarts; ++i) {
+    RunOptions options;
+    options.tag = "later start " + std::to_string(i);
+    EXPECT_EQ(Start(handedOver[i], options)->WaitForExit(15000), 0);
+  }
+  const std::vector<Record> records = WaitForRecords(RecordFile(), expected.size());
   EXPECT_EQ(records, expected);
   EXPECT_EQ(PwnedFiles(root.path()), std::vector<std::string>{});
 
-  EXPECT_EQ(display.AnswerBoxesUntilExit(*first, 15000), 1);
-  ASSERT_EQ(first->WaitForExit(1000), 0) << first->Output();
+  std::vector<std::string> launched;
+  for (const Record& record : LaunchOrder(records)) launched.push_back(record.argument);
+  ASSERT_EQ(launched.size(), expected.size());
+  for (int i = 0; i < kStarts; ++i) {
+    const auto at = std::find(launched.begin(), launched.end(), handedOver[i][0]);
+    ASSERT_TRUE(at + 1 < launched.end()) << handedOver[i][0];
+    EXPECT_EQ(at[1], handedOver[i][1]) << "a start's documents are launched one after the other, in its order";
+  }
+  std::vector<std::string> later;
+  for (int i = kStarts; i < kStarts + kLaterStarts; ++i) later.insert(later.end(), handedOver[i].begin(), handedOver[i].end());
+  EXPECT_EQ(std::vector<std::string>(launched.end() - static_cast<std::ptrdiff_t>(later.size()), launched.end()), later);
+
+  // The start-up timer has fired two seconds after the first start, while the box waited.
+  const int untilPastTheTimer = static_cast<int>(std::max<int64_t>(3000 - Milliseconds(Clock::now() - firstStarted), 100));
+  EXPECT_FALSE(display.WaitForWindow(*first, VirtualDisplay::kConfigurationTitle, untilPastTheTimer))
+      << "the configuration window came up over the box";
+  const std::vector<std::string> boxes = display.Windows(first->Pid(), VirtualDisplay::kBoxTitle);
+  ASSERT_EQ(boxes.size(), 1u) << first->Output();
+  ExpectQuitAQuarterSecondAfter(*first, display.PressReturn(boxes.front()));
   EXPECT_EQ(first->LogLines(), std::vector<std::string>{"Warning:App.HandleDroppedItem: could not open file " +
                                                         PosixPathToShell(pipe)});
   std::cout << "[ measured ] " << kStarts << " starts at once: all handed over within " << Milliseconds(slowest)

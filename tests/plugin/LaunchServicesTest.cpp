@@ -144,18 +144,17 @@ class LaunchServicesTest : public ::testing::Test {
   }
 
   // A recording application: writes its /proc stat line, working folder, what it started with
-  // and its arguments into a record file of its own, in one rename. Its signal masks are read by
-  // the shell itself (the shell blocks every signal while it starts a command). A lingering one then runs on
-  // (as real applications do) until it is killed.
+  // and its arguments into a record file of its own, in one rename. Its standard input and signal
+  // masks are read by its interpreter, the start probe, before the shell starts (and clears its
+  // signal mask). A lingering one then runs on (as real applications do) until it is killed.
   std::string WriteRecorder(const std::string& name, bool lingering = false) {
     const std::string script =
-        "#!/bin/sh\n"
+        "#!" TESSARINE_START_PROBE "\n"
         "out='" +
         fRecords +
         "'/rec.$$\n"
-        "{ cat /proc/$$/stat; printf '\\0'; pwd -P; printf '\\0'; readlink /proc/$$/fd/0; "
-        "while IFS= read -r line; do case $line in Sig[BI]*) printf '%s\\n' \"$line\";; esac; "
-        "done < /proc/$$/status; ls -l /proc/$$/fd/; printf '\\0%s\\0' \"$#\"; "
+        "{ cat /proc/$$/stat; printf '\\0'; pwd -P; printf '\\0%s' \"$TESSARINE_START\"; "
+        "ls -l /proc/$$/fd/; printf '\\0%s\\0' \"$#\"; "
         "[ $# -gt 0 ] && printf '%s\\0' \"$@\"; } > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n" +
         (lingering ? "exec sleep 30\n" : "");
     return fDir.Write(name, script, 0755);
@@ -228,19 +227,30 @@ class LaunchServicesTest : public ::testing::Test {
   std::string fSavedFolder;
 };
 
-// The program starts clean whatever this process holds: standard input from /dev/null, none of
-// our descriptors (one without close-on-exec is open here), no signal blocked, and SIGPIPE at its
-// default although we ignore it.
+// The program starts clean whatever this process holds: standard input from /dev/null (ours is a
+// pipe here, as a test runner's may already be /dev/null), none of our descriptors (one without
+// close-on-exec is open here), no signal blocked, and SIGPIPE at its default although we ignore it.
 TEST_F(LaunchServicesTest, ExecutableReceivesExactlyTheDocumentsPathAndIsDetached) {
   const std::string application = WriteRecorder(kNasty + "/-" + kNasty);
   const std::string document = WriteDocument(kNasty + "/" + kNastyDocument);
   const std::string ours = fDir.Write("ours.txt", "");
   const int inherited = open(ours.c_str(), O_RDONLY);
   ASSERT_GE(inherited, 0);
+  int input[2];
+  ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
+  const int savedInput = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+  ASSERT_EQ(dup2(input[0], STDIN_FILENO), STDIN_FILENO);
   const sighandler_t pipeHandler = signal(SIGPIPE, SIG_IGN);
   std::string error;
   const FolderItemPtr result = Open(application, {document}, &error);
   signal(SIGPIPE, pipeHandler);
+  if (savedInput >= 0) {
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+  } else {
+    close(STDIN_FILENO);
+  }
+  for (int end : input) close(end);
   close(inherited);
   ASSERT_NE(result, nullptr) << error;
   EXPECT_EQ(result->NativePath(), application);
