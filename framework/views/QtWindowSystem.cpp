@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -123,6 +124,13 @@ void KeepNoDialogState() {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
 }
 
+// The open dialog reads file details and icons on threads of Qt's shared pool, which then stay
+// for half a minute. They are ended with the dialog, so that nothing of it runs on beside the
+// program; a thread held up (a folder on a stuck network share) is left after a second.
+struct DialogThreadsEnd {
+  ~DialogThreadsEnd() { QThreadPool::globalInstance()->waitForDone(1000); }
+};
+
 // The application's event delivery, where every call into the program's code from a toolkit event
 // starts.
 class GuardedApplication : public QApplication {
@@ -203,6 +211,7 @@ class QtWindowSystem : public WindowSystem {
     }
 
     KeepNoDialogState();
+    const DialogThreadsEnd threadsEnd;  // after the dialog is gone
     ChooserDialog dialog(applications ? &admitted : nullptr);
     if (applications) {
       const QString local = QDir::homePath() + "/.local/share/applications";
