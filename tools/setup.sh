@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   dbus dbus-daemon gvfs gvfs-daemons
   shared-mime-info desktop-file-utils
-  xvfb xauth xdotool x11-xkb-utils
+  xvfb xauth xdotool x11-xkb-utils openbox x11-utils
   fonts-dejavu-core fonts-dejavu-extra
   clang libclang-rt-14-dev llvm
   locales

@@ -15,6 +15,14 @@ namespace {
 
 using toolkit::ControlKind;
 
+// Qt keeps only one button of an exclusive group in the Tab chain: each focus-in takes the Tab
+// stop from the others. Here every radio button stays a Tab stop in the window's tab order; the
+// arrow keys still move the selection within the group.
+class RadioButtonWidget : public QRadioButton {
+ protected:
+  void focusInEvent(QFocusEvent* event) override { QWidget::focusInEvent(event); }
+};
+
 QWidget* MakeWidget(ControlKind kind, toolkit::ControlClient& client) {
   // clicked comes from the user only (the models run their own clicks), also on a selected radio
   // button; toggled from any change, the program's and the radio group's included.
@@ -49,7 +57,7 @@ QWidget* MakeWidget(ControlKind kind, toolkit::ControlClient& client) {
     // Qt's auto-exclusivity groups the radio buttons of one parent widget, which is the rule here:
     // the window's content area, or a group box.
     case ControlKind::RadioButton:
-      return connectButton(new QRadioButton());
+      return connectButton(new RadioButtonWidget());
     case ControlKind::CheckBox:
       return connectButton(new QCheckBox());
     case ControlKind::GroupBox:

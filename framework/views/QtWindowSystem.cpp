@@ -13,8 +13,10 @@
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -28,44 +30,54 @@ namespace {
 
 QString ToQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// What the open dialog offers when it is asked for applications: folders (to walk into, .app
-// bundles among them), desktop launchers and executable files, plus any file with one of the
-// extensions of the other types asked for.
+// What the open dialog offers and takes when it is asked for applications: folders (to walk
+// into, .app bundles among them), desktop launchers and executable files, plus any file with one
+// of the extensions of the other types asked for.
+struct ApplicationTypes {
+  QStringList extensions;
+  bool anyFile = false;
+
+  bool Admits(const QFileInfo& info) const {
+    if (info.isDir() || anyFile) return true;
+    if (!info.isFile()) return false;
+    const QString name = info.fileName();
+    if (name.endsWith(QStringLiteral(".desktop"), Qt::CaseInsensitive)) return true;
+    if (info.isExecutable()) return true;
+    for (const QString& extension : extensions) {
+      if (name.endsWith("." + extension, Qt::CaseInsensitive)) return true;
+    }
+    return false;
+  }
+};
+
 class ApplicationFilter : public QSortFilterProxyModel {
  public:
-  ApplicationFilter(QStringList extensions, bool anyFile, QObject* parent)
-      : QSortFilterProxyModel(parent), fExtensions(std::move(extensions)), fAnyFile(anyFile) {}
+  ApplicationFilter(ApplicationTypes types, QObject* parent) : QSortFilterProxyModel(parent), fTypes(std::move(types)) {}
 
  protected:
   bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
     auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
     if (!files) return true;
-    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-    if (info.isDir() || fAnyFile) return true;
-    const QString name = info.fileName();
-    if (name.endsWith(QStringLiteral(".desktop"), Qt::CaseInsensitive)) return true;
-    if (info.isFile() && info.isExecutable()) return true;
-    for (const QString& extension : fExtensions) {
-      if (name.endsWith("." + extension, Qt::CaseInsensitive)) return true;
-    }
-    return false;
+    return fTypes.Admits(files->fileInfo(files->index(row, 0, parent)));
   }
 
  private:
-  QStringList fExtensions;
-  bool fAnyFile;
+  ApplicationTypes fTypes;
 };
 
 // The open dialog, which in the applications' mode takes an .app bundle folder as a choice: walking
 // into one (double click) or opening it (the Open button, or its name typed) chooses it, where
-// the plain dialog would only show its inside.
+// the plain dialog would only show its inside. A name typed in that mode is held to what the list
+// offers: a file of a type not asked for is refused, and the dialog stays open.
 class ChooserDialog : public QFileDialog {
  public:
-  explicit ChooserDialog(bool bundles) : fBundles(bundles) {
+  // applications: the types of the applications' mode, or none for the plain dialog.
+  explicit ChooserDialog(const ApplicationTypes* applications) : fApplications(applications) {
     setOption(QFileDialog::DontUseNativeDialog);
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
-    if (!bundles) return;
+    if (!applications) return;
+    setProxyModel(new ApplicationFilter(*applications, this));
     connect(this, &QFileDialog::directoryEntered, this, [this](const QString& folder) {
       if (!IsBundle(folder)) return;
       fChosenBundle = Absolute(folder);
@@ -79,10 +91,15 @@ class ChooserDialog : public QFileDialog {
  protected:
   void accept() override {
     const QStringList files = selectedFiles();
-    if (fBundles && files.size() == 1 && IsBundle(files.first())) {
-      fChosenBundle = Absolute(files.first());
-      QFileDialog::done(QDialog::Accepted);
-      return;
+    if (fApplications && files.size() == 1) {
+      if (IsBundle(files.first())) {
+        fChosenBundle = Absolute(files.first());
+        QFileDialog::done(QDialog::Accepted);
+        return;
+      }
+      // Folders are walked into and missing names reported by the dialog itself.
+      const QFileInfo typed(files.first());
+      if (typed.exists() && !typed.isDir() && !fApplications->Admits(typed)) return;
     }
     QFileDialog::accept();
   }
@@ -93,8 +110,25 @@ class ChooserDialog : public QFileDialog {
   }
   static QString Absolute(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
-  bool fBundles;
+  const ApplicationTypes* fApplications;
   QString fChosenBundle;
+};
+
+// The open dialog keeps its history, last folder and view in Qt's own settings file in the user's
+// configuration folder, and reads them back the next time. The program keeps no state but its
+// preferences file: Qt's user settings are pointed below a file, where no folder can be made, so
+// that nothing is read and every write fails quietly.
+void KeepNoDialogState() {
+  const QString nowhere = QStringLiteral("/dev/null");
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
+// The open dialog reads file details and icons on threads of Qt's shared pool, which then stay
+// for half a minute. They are ended with the dialog, so that nothing of it runs on beside the
+// program; a thread held up (a folder on a stuck network share) is left after a second.
+struct DialogThreadsEnd {
+  ~DialogThreadsEnd() { QThreadPool::globalInstance()->waitForDone(1000); }
 };
 
 // The application's event delivery, where every call into the program's code from a toolkit event
@@ -154,8 +188,7 @@ class QtWindowSystem : public WindowSystem {
 
   FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override {
     bool applications = false;
-    bool anyFile = false;
-    QStringList extensions;
+    ApplicationTypes admitted;
     QStringList nameFilters;
     QStringList applicationNames;
     for (const FileType* type : types) {
@@ -167,21 +200,22 @@ class QtWindowSystem : public WindowSystem {
       QStringList patterns;
       for (const std::string& extension : type->ExtensionList()) {
         if (extension == "?") {
-          anyFile = true;
+          admitted.anyFile = true;
           patterns << QStringLiteral("*");
         } else {
-          extensions << ToQString(extension);
+          admitted.extensions << ToQString(extension);
           patterns << "*." + ToQString(extension);
         }
       }
       if (!patterns.isEmpty()) nameFilters << ToQString(type->Name()) + " (" + patterns.join(' ') + ")";
     }
 
-    ChooserDialog dialog(applications);
+    KeepNoDialogState();
+    const DialogThreadsEnd threadsEnd;  // after the dialog is gone
+    ChooserDialog dialog(applications ? &admitted : nullptr);
     if (applications) {
       const QString local = QDir::homePath() + "/.local/share/applications";
       dialog.setDirectory(QFileInfo(local).isDir() ? local : QStringLiteral("/usr/share/applications"));
-      dialog.setProxyModel(new ApplicationFilter(extensions, anyFile, &dialog));
       // The type box names the types that the proxy shows; the name filter's own pattern lets
       // every name through to the proxy and stays out of sight.
       dialog.setOption(QFileDialog::HideNameFilterDetails);

@@ -2,6 +2,7 @@
 
 #include <QLayout>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -9,6 +10,7 @@
 #include "framework/views/MenuBarView.h"
 #include "framework/views/QtControlView.h"
 #include "framework/views/WindowWidget.h"
+#include "framework/views/X11Decorations.h"
 
 QtWindowView::QtWindowView(toolkit::WindowClient& client)
     : fClient(client), fWidget(std::make_unique<WindowWidget>(this)) {
@@ -32,8 +34,11 @@ void* QtWindowView::ContentHandle() { return fContent; }
 void QtWindowView::SetTitle(const std::string& title) { fWidget->setWindowTitle(QString::fromStdString(title)); }
 
 void QtWindowView::SetFlags(const toolkit::WindowFlags& wanted) {
-  Qt::WindowFlags flags =
-      Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+  fFlags = wanted;
+  // A window that cannot be minimised is a dialog: window managers keep it with the application's
+  // windows (transient for them) and most offer it no minimise box.
+  Qt::WindowFlags flags = (wanted.minimizeButton ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
   if (wanted.closeButton) flags |= Qt::WindowCloseButtonHint;
   if (wanted.minimizeButton) flags |= Qt::WindowMinimizeButtonHint;
   if (wanted.maximizeButton && wanted.resizeable) flags |= Qt::WindowMaximizeButtonHint;
@@ -100,7 +105,20 @@ void QtWindowView::AboutToShow() {
     }
     ApplySize();
   }
+  X11Decorations::State(fWidget.get(), fFlags);
   fClient.ViewAboutToShow();
+}
+
+void QtWindowView::Minimized() {
+  if (fFlags.minimizeButton) return;
+  // Some window managers offer a minimise box on every window. A window without one of its own
+  // comes straight back: minimised, a modal run would wait with nothing on screen to answer it.
+  QTimer::singleShot(0, fWidget.get(), [widget = fWidget.get()] {
+    if (!widget->isMinimized()) return;
+    widget->showNormal();
+    widget->raise();
+    widget->activateWindow();
+  });
 }
 
 void QtWindowView::Hidden() {

@@ -33,6 +33,7 @@ class QtWindowView : public toolkit::WindowView {
   toolkit::WindowClient& Client() { return fClient; }
   void AboutToShow();
   void Hidden();
+  void Minimized();
 
  private:
   void ApplySize();
@@ -44,6 +45,7 @@ class QtWindowView : public toolkit::WindowView {
   QMenuBar* fMenuBarView = nullptr;  // made when the window is first shown
   bool fPrepared = false;
   bool fQuietHide = false;  // hiding for new flags or modality, which ends no modal run
+  toolkit::WindowFlags fFlags;
   toolkit::SizeLimits fSize;
   bool fResizeable = true;
 };

@@ -33,6 +33,11 @@ void WindowWidget::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+void WindowWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (fView && event->type() == QEvent::WindowStateChange && isMinimized()) fView->Minimized();
+}
+
 void WindowWidget::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   // A spontaneous hide (minimising) leaves the window shown as far as the program is concerned.

@@ -1,6 +1,6 @@
 #pragma once
 // WindowWidget: the top-level Qt widget of a window's view. It turns the close box, Return/Escape,
-// showing and hiding into calls on its view, and tells it the content area's size.
+// showing, hiding and minimising into calls on its view, and tells it the content area's size.
 #include <QWidget>
 
 class QtWindowView;
@@ -17,6 +17,7 @@ class WindowWidget : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

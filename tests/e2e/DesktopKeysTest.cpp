@@ -1,7 +1,7 @@
-// The keys held on a real desktop: the program asks the X server, not a test seam, whether Shift
-// is down when a document arrives. The chooser it then shows waits past the start-up timer, which
-// must not bring up the configuration window, and the run ends a quarter of a second after the
-// user's answer.
+// The program on a real desktop: it asks the X server, not a test seam, whether Shift is down when
+// a document arrives; the chooser it then shows waits past the start-up timer, which must not bring
+// up the configuration window, and the run ends a quarter of a second after the user's answer. Its
+// windows offer under a window manager what they are meant to.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +13,35 @@ using namespace HostileSupport;
 using namespace TestDocuments;
 
 namespace {
+
+// Holds a key down on the display until Release; the X server lets go of a client's keys when the
+// client leaves, so xdotool holds the key by staying until it is told to go. Its pointer query is
+// a round trip that sees the key down at the server before the held mark appears.
+class HeldKey {
+ public:
+  HeldKey(VirtualDisplay& display, const std::string& key, const std::string& folder)
+      : fHeld(folder + "/key-held"), fHold(folder + "/key-hold") {
+    std::filesystem::create_directories(folder);
+    std::ofstream(fHold).flush();
+    fChild = std::make_unique<Child>(ChildLaunch{
+        {"/usr/bin/xdotool", "keydown", key, "getmouselocation", "exec", "--sync", "--args", "5", "/bin/sh", "-c",
+         "touch \"$0\"; while [ -e \"$1\" ]; do sleep 0.05; done", fHeld, fHold, "keyup", key},
+        {{"DISPLAY", display.Name()}, {"PATH", "/usr/bin:/bin"}},
+        folder + "/key.txt",
+        "",
+        false,
+        -1});
+  }
+  ~HeldKey() { Release(); }
+
+  // Whether the key is down at the server.
+  bool Down() { return fChild->Started() && WaitUntil([&] { return std::filesystem::exists(fHeld); }, 10000); }
+  void Release() { std::filesystem::remove(fHold); }
+
+ private:
+  std::string fHeld, fHold;
+  std::unique_ptr<Child> fChild;
+};
 
 struct KeyRow {
   const char* name;
@@ -62,29 +91,16 @@ TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
   prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
   WritePreferences();
   const std::string document = Document("Layout CS.indd", InDesignDocument(3));
-  const std::map<std::string, std::string> desktop = {{"DISPLAY", display.Name()}, {"PATH", "/usr/bin:/bin"}};
 
-  // The X server lets go of a client's keys when the client leaves, so xdotool holds the key by
-  // staying until the test lets it go; its pointer query is a round trip that sees the key down
-  // at the server before the held mark appears.
-  const std::string held = Path("output/key-held");
-  const std::string hold = Path("output/key-hold");
-  std::filesystem::create_directories(Path("output"));
-  std::ofstream(hold).flush();
-  const char* key = GetParam().key;
-  Child keys(ChildLaunch{{"/usr/bin/xdotool", "keydown", key, "getmouselocation", "exec", "--sync", "--args", "5",
-                          "/bin/sh", "-c", "touch \"$0\"; while [ -e \"$1\" ]; do sleep 0.05; done", held, hold,
-                          "keyup", key},
-                         desktop, Path("output/key.txt"), "", false, -1});
-  ASSERT_TRUE(keys.Started());
-  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(held); }, 10000)) << ReadFileBytes(Path("output/key.txt"));
+  HeldKey key(display, GetParam().key, Path("output"));
+  ASSERT_TRUE(key.Down()) << ReadFileBytes(Path("output/key.txt"));
   RunOptions options;
   options.display = &display;
   const Clock::time_point started = Clock::now();
   auto run = Start({document}, options);
 
   ASSERT_TRUE(display.WaitForWindow(*run, VirtualDisplay::kChooserTitle, 10000)) << run->Output();
-  std::filesystem::remove(hold);  // the program has looked
+  key.Release();  // the program has looked
   // The start-up timer fires two seconds after the start, while the chooser waits: a document has
   // come, so it only switches itself off.
   const int untilPastTheTimer = static_cast<int>(std::max<int64_t>(3000 - Milliseconds(Clock::now() - started), 100));
@@ -109,3 +125,141 @@ INSTANTIATE_TEST_SUITE_P(Keys, DesktopKeysTest,
                          [](const ::testing::TestParamInfo<KeyRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The windows under openbox, as xprop reads them: the hints the program gives (window type, the
+// Motif functions and decorations that most managers follow, the transient and modal marks) and
+// the actions openbox then allows.
+class WindowManagerTest : public ProgramFixture {
+ protected:
+  void SetUp() override {
+    ProgramFixture::SetUp();
+    if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
+    if (!display.StartWindowManager()) GTEST_SKIP() << "no window manager (openbox, xprop)";
+    options.display = &display;
+  }
+
+  std::string Shown(Child& run, const std::string& title) {
+    if (!display.WaitForWindow(run, title, 10000)) return "";
+    const std::vector<std::string> windows = display.Windows(run.Pid(), title);
+    return windows.empty() ? "" : windows.front();
+  }
+
+  // The actions openbox allows, named without their prefix ("CLOSE", "MINIMIZE", ...).
+  std::vector<std::string> AllowedActions(const std::string& window) {
+    const std::string text = display.Properties(window, {"_NET_WM_ALLOWED_ACTIONS"});
+    std::vector<std::string> actions;
+    const std::string prefix = "_NET_WM_ACTION_";
+    for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at)) {
+      at += prefix.size();
+      const size_t end = text.find_first_of(", \n", at);
+      actions.push_back(text.substr(at, end - at));
+    }
+    return actions;
+  }
+
+  static bool Has(const std::vector<std::string>& actions, const std::string& action) {
+    return std::find(actions.begin(), actions.end(), action) != actions.end();
+  }
+
+  VirtualDisplay display;
+  RunOptions options;
+};
+
+TEST_F(WindowManagerTest, TheConfigurationWindowOffersCloseAndMinimiseButNoZoomAndBrowsingLeavesNoDialogState) {
+  WritePreferences();
+  auto run = Start({}, options);
+  const std::string window = Shown(*run, VirtualDisplay::kConfigurationTitle);
+  ASSERT_FALSE(window.empty()) << run->Output();
+
+  EXPECT_EQ(display.Properties(window, {"_NET_WM_WINDOW_TYPE", "_MOTIF_WM_HINTS"}),
+            "_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL\n"
+            "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x2c, 0x3a, 0x0, 0x0\n");
+  const std::vector<std::string> actions = AllowedActions(window);
+  EXPECT_TRUE(Has(actions, "CLOSE") && Has(actions, "MINIMIZE") && Has(actions, "MOVE")) << ::testing::PrintToString(actions);
+  EXPECT_FALSE(Has(actions, "MAXIMIZE_HORZ") || Has(actions, "MAXIMIZE_VERT") || Has(actions, "RESIZE"))
+      << ::testing::PrintToString(actions);
+
+  // Browse for InDesign CS (its button sits below the menu bar at the content's (173, 5)), then
+  // cancel the open dialog, and accept the window.
+  const CommandResult geometry = display.Xdotool({"getwindowgeometry", "--shell", window});
+  const size_t height = geometry.output.find("HEIGHT=");
+  ASSERT_NE(height, std::string::npos) << geometry.output;
+  const int menuBar = std::stoi(geometry.output.substr(height + 7)) - 525;
+  display.Xdotool({"mousemove", "--window", window, "200", std::to_string(menuBar + 12), "click", "1"});
+  const std::string dialog = Shown(*run, "Open");
+  ASSERT_FALSE(dialog.empty()) << run->Output();
+  display.Xdotool({"windowfocus", "--sync", dialog, "key", "Escape"});
+  ASSERT_TRUE(WaitUntil([&] { return display.Windows(run->Pid(), "Open").empty(); }, 10000));
+  display.Xdotool({"windowfocus", "--sync", window, "key", "Return"});
+  EXPECT_EQ(run->WaitForExit(10000), 0) << run->Output();
+
+  // The open dialog's history and last folder are kept nowhere: no state but the preferences file.
+  std::vector<std::string> kept;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Path("home"))) {
+    if (entry.path().filename() == "QtProject.conf") kept.push_back(entry.path());
+  }
+  EXPECT_EQ(kept, std::vector<std::string>{});
+  EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+}
+
+TEST_F(WindowManagerTest, TheChooserIsAModalDialogWithoutBoxesThatComesBackWhenMinimisedOrClosed) {
+  Configure(IDCS);
+  prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
+  WritePreferences();
+  const std::string document = Document("Layout CS.indd", InDesignDocument(3));
+  HeldKey key(display, "shift", Path("output"));
+  ASSERT_TRUE(key.Down()) << ReadFileBytes(Path("output/key.txt"));
+  auto run = Start({document}, options);
+  const std::string chooser = Shown(*run, VirtualDisplay::kChooserTitle);
+  ASSERT_FALSE(chooser.empty()) << run->Output();
+  key.Release();
+
+  // A dialog first (normal after it, for managers that know no dialogs), moved only.
+  const std::string type = display.Properties(chooser, {"_NET_WM_WINDOW_TYPE"});
+  EXPECT_EQ(type.rfind("_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DIALOG", 0), 0u) << type;
+  EXPECT_EQ(display.Properties(chooser, {"_MOTIF_WM_HINTS", "_NET_WM_STATE"}),
+            "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x4, 0x1a, 0x0, 0x0\n"
+            "_NET_WM_STATE(ATOM) = _NET_WM_STATE_MODAL\n");
+  EXPECT_NE(display.Properties(chooser, {"WM_TRANSIENT_FOR"}).find("window id"), std::string::npos);
+  const std::vector<std::string> actions = AllowedActions(chooser);
+  EXPECT_FALSE(Has(actions, "MAXIMIZE_HORZ") || Has(actions, "MAXIMIZE_VERT") || Has(actions, "RESIZE"))
+      << ::testing::PrintToString(actions);
+
+  // openbox offers its own minimise and close on every window: minimised, the chooser comes back;
+  // asked to close, it stays. xprop reports each change of the window's state, reading it when the
+  // report comes: a quick return may show as Normal twice rather than Iconic, then Normal.
+  Child states(ChildLaunch{{"/usr/bin/xprop", "-spy", "-id", chooser, "WM_STATE"},
+                           {{"DISPLAY", display.Name()}, {"PATH", "/usr/bin:/bin"}},
+                           Path("output/states.txt"),
+                           "",
+                           false,
+                           -1});
+  const auto reports = [&] {
+    const std::string text = ReadFileBytes(Path("output/states.txt"));
+    std::vector<std::string> states;
+    const std::string mark = "window state: ";
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+      at += mark.size();
+      states.push_back(text.substr(at, text.find('\n', at) - at));
+    }
+    return states;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return !reports().empty(); }, 10000));
+  const size_t before = reports().size();
+  display.Xdotool({"windowminimize", chooser});
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<std::string> now = reports();
+        return now.size() >= before + 2 && now.back() == "Normal";
+      },
+      10000))
+      << ::testing::PrintToString(reports());
+  // Closed, the chooser would have ended the run with its preselection, InDesign CS; still there,
+  // it takes InDesign CS2 (at the content's (20, 46)) and OK.
+  display.Xdotool({"windowfocus", "--sync", chooser, "key", "alt+F4"});
+  display.Xdotool({"mousemove", "--window", chooser, "40", "56", "click", "1"});
+  display.Xdotool({"windowfocus", "--sync", chooser, "key", "Return"});
+  EXPECT_EQ(run->WaitForExit(10000), 0) << run->Output();
+  EXPECT_EQ(WaitForRecords(Path("other.bin"), 1), (std::vector<Record>{{"first", document}}));
+  EXPECT_EQ(ReadRecords(RecordFile()), std::vector<Record>{});
+}

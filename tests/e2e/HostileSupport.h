@@ -435,7 +435,39 @@ class VirtualDisplay {
 
   // Xvfb removes its socket and lock file when it is asked to end.
   ~VirtualDisplay() {
+    if (fManager) fManager->Terminate(3000);
     if (fServer) fServer->Terminate(3000);
+  }
+
+  // Runs openbox on the display, as a desktop would; true once it manages windows (it has named
+  // itself on the root window). False without openbox and xprop.
+  bool StartWindowManager() {
+    if (!Available() || access("/usr/bin/openbox", X_OK) != 0 || access("/usr/bin/xprop", X_OK) != 0) return false;
+    fManager = std::make_unique<Child>(ChildLaunch{{"/usr/bin/openbox", "--sm-disable"},
+                                                   {{"DISPLAY", fName}, {"PATH", "/usr/bin:/bin"},
+                                                    {"HOME", fFolder.path()}, {"XDG_CONFIG_HOME", fFolder.Path("config")},
+                                                    {"XDG_CACHE_HOME", fFolder.Path("cache")}},
+                                                   fFolder.Path("openbox.txt"),
+                                                   "",
+                                                   false,
+                                                   -1});
+    return TestTime::WaitUntil(
+        [this] {
+          return !fManager->Running() ||
+                 Properties("-root", {"_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos;
+        },
+        10000, 20) &&
+           fManager->Running();
+  }
+
+  // What xprop says of the named properties of a window (an id, or "-root" for the root window).
+  std::string Properties(const std::string& window, std::vector<std::string> names) {
+    std::vector<std::string> arguments{"/usr/bin/xprop"};
+    if (window == "-root") arguments.push_back("-root");
+    else arguments.insert(arguments.end(), {"-id", window});
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    return RunCommand(arguments, {{"DISPLAY", fName}, {"PATH", "/usr/bin:/bin"}}, fFolder.Path("xprop.txt"), 10000)
+        .output;
   }
 
   bool Available() const { return !fName.empty(); }
@@ -520,15 +552,17 @@ class VirtualDisplay {
   static constexpr const char* kConfigurationTitle = "Halvorn Tessarine Configuration";
   static constexpr const char* kChooserTitle = "Open With InDesign/InCopy Version";
 
- private:
+  // Runs xdotool on the display.
   CommandResult Xdotool(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), "/usr/bin/xdotool");
     return RunCommand(arguments, {{"DISPLAY", fName}, {"PATH", "/usr/bin:/bin"}},
                       fFolder.Path("xdotool.txt"), 10000);
   }
 
+ private:
   TempDir fFolder;
   std::unique_ptr<Child> fServer;
+  std::unique_ptr<Child> fManager;
   std::string fName;
 };
 

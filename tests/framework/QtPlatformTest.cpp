@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTimer>
 #include <functional>
 #include <string>
@@ -62,22 +63,57 @@ class QtPlatformTest : public testing::Test {
   TempDir dir;
 };
 
-TEST_F(QtPlatformTest, OpeningAnAppBundleChoosesTheFolder) {
-  dir.Write("Adobe InDesign CS4.app/Contents/Info.plist", "x");
-  const FolderItemPtr chosen = Choose("Dialog Apps", dir.path(), "Adobe InDesign CS4.app");
-  ASSERT_NE(chosen, nullptr);
-  EXPECT_EQ(chosen->NativePath(), dir.Path("Adobe InDesign CS4.app"));
-  // Named after the type asked for, not "All Files (*)", though it shows no pattern of names.
-  EXPECT_EQ(shownTypes, "Dialog Apps (applications and launchers)");
+// A name typed into the dialog and opened: taken when the type asked for admits it, refused (the
+// dialog stays open) when not.
+struct TypedName {
+  const char* name;
+  const char* filter;
+  const char* file;  // written into the folder; a name ending in "/" is a folder with a file inside
+  int mode;
+  const char* typed;
+  bool chosen;
+  const char* shownTypes;  // the dialog's type box, as the user reads it
+};
+
+const TypedName kTypedNames[] = {
+    // Named after the type asked for, not "All Files (*)", though it shows no pattern of names.
+    {"AppBundleFolder", "Dialog Apps", "Adobe InDesign CS4.app/", 0644, "Adobe InDesign CS4.app", true,
+     "Dialog Apps (applications and launchers)"},
+    {"ExecutableFile", "Dialog Apps", "indesign", 0755, "indesign", true, "Dialog Apps (applications and launchers)"},
+    {"DesktopLauncher", "Dialog Apps", "InDesign CS4.desktop", 0644, "InDesign CS4.desktop", true,
+     "Dialog Apps (applications and launchers)"},
+    {"PlainFileRefusedForApps", "Dialog Apps", "plain.txt", 0644, "plain.txt", false,
+     "Dialog Apps (applications and launchers)"},
+    {"AppNamedFileRefusedForApps", "Dialog Apps", "Fake.app", 0644, "Fake.app", false,
+     "Dialog Apps (applications and launchers)"},
+    {"AnyFile", "Dialog Any", "notes.txt", 0644, "notes.txt", true, "Dialog Any (*)"},
+};
+
+class QtPlatformTypedName : public QtPlatformTest, public ::testing::WithParamInterface<TypedName> {};
+
+TEST_P(QtPlatformTypedName, IsTakenOnlyWhenItsTypeIsAdmitted) {
+  const TypedName& row = GetParam();
+  std::string item = row.file;
+  if (item.back() == '/') {
+    item.pop_back();
+    dir.Write(item + "/Contents/Info.plist", "x");
+  } else {
+    dir.Write(item, "x", row.mode);
+  }
+  const FolderItemPtr chosen = Choose(row.filter, dir.path(), row.typed);
+  if (row.chosen) {
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->NativePath(), dir.Path(item));
+  } else {
+    EXPECT_EQ(chosen, nullptr);
+  }
+  EXPECT_EQ(shownTypes, row.shownTypes);
+  // The dialog kept nothing where the user's settings are read from: no history, no last folder.
+  EXPECT_FALSE(QSettings(QSettings::UserScope, QStringLiteral("QtProject")).contains("FileDialog/lastVisited"));
 }
 
-TEST_F(QtPlatformTest, AnyFileIsChosenByName) {
-  dir.Write("notes.txt", "x");
-  const FolderItemPtr chosen = Choose("Dialog Any", dir.path(), "notes.txt");
-  ASSERT_NE(chosen, nullptr);
-  EXPECT_EQ(chosen->NativePath(), dir.Path("notes.txt"));
-  EXPECT_EQ(shownTypes, "Dialog Any (*)");
-}
+INSTANTIATE_TEST_SUITE_P(Dialog, QtPlatformTypedName, ::testing::ValuesIn(kTypedNames),
+                         [](const ::testing::TestParamInfo<TypedName>& info) { return std::string(info.param.name); });
 
 TEST_F(QtPlatformTest, CancelGivesNone) { EXPECT_EQ(Choose("Dialog Apps", dir.path(), QString()), nullptr); }
 

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +20,7 @@
 #include "support/TempDir.h"
 #include "core/App.h"
 #include "core/FileTypes1.h"
+#include "framework/RectControl.h"
 
 App* TestApp() {
   // The live record loads the preferences file once: from an empty folder of our own, never the
@@ -36,6 +38,24 @@ App* TestApp() {
 }
 
 CPreferences& LivePreferences() { return *TestApp()->GetLoadedPreferences(); }
+
+std::vector<std::string> TabWalk(Window* window, RectControl* first, int presses) {
+  const auto focused = [window] {
+    for (const auto& control : window->Controls()) {
+      if (control->NativeWidget() == QApplication::focusWidget()) return control->Name();
+    }
+    return std::string("?");
+  };
+  QApplication::setActiveWindow(window->NativeWidget());
+  first->NativeWidget()->setFocus(Qt::TabFocusReason);
+  std::vector<std::string> names{focused()};
+  for (int i = 0; i < presses && QApplication::focusWidget(); ++i) {
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(QApplication::focusWidget(), &tab);
+    names.push_back(focused());
+  }
+  return names;
+}
 
 void DiscardWindow(Window* window) {
   if (window) window->Close();

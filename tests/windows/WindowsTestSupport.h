@@ -12,11 +12,14 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "framework/Window.h"
 #include "support/TestTime.h"
 
 class App;
+class RectControl;
 class CPreferences;
 
 // The registered App (made on first use, and again after a program run replaced it; its
@@ -84,6 +87,10 @@ inline void ExpectTextSize(QWidget* widget, int designSize) {
 // frame), and that area lies within the widget: nothing of the caption is cut. A multi-line
 // label's text fits when word-wrapped; its trailing line breaks show nothing.
 void ExpectCaptionFits(QWidget* widget);
+
+// The names of the controls that the keyboard focus visits: first, then after each of presses
+// presses of Tab ("?" for a widget that is none of the window's controls). The window is shown.
+std::vector<std::string> TabWalk(Window* window, RectControl* first, int presses);
 
 // Closes the window as the program never does, and lets the framework delete it, so that the
 // next test starts from a new instance.

@@ -402,6 +402,17 @@ TEST_F(WndLauncherTest, RadioButtonsWriteTheirOwnBandsFlagOnly) {
   EXPECT_TRUE(record.fCS4DefaultInDesign);
 }
 
+TEST_F(WndLauncherTest, EveryRadioButtonIsATabStopInItsBandsOrder) {
+  std::vector<std::string> walk;
+  Edit([&] {
+    walk = TabWalk(window, window->BtnOK(), 12);
+    window->BtnOK()->Push();
+  });
+  EXPECT_EQ(walk, (std::vector<std::string>{"BtnOK", "BtnCancel", "RbnInDesignCS", "RbnInCopyCS", "RbnInDesignCS2",
+                                            "RbnInCopyCS2", "RbnInDesignCS3", "RbnInCopyCS3", "RbnInDesignCS4",
+                                            "RbnInCopyCS4", "ChkAdjustIcon", "BtnOK", "BtnCancel"}));
+}
+
 TEST_F(WndLauncherTest, LinkChangesColourAndOpensThePageOnMouseUp) {
   StaticText* link = window->LblLink();
   EXPECT_EQ(link->Text(), "https://tessarine.example/\r");

@@ -311,6 +311,15 @@ TEST_F(WndOptionsTest, OkReturnsTheButtonTheUserPicked) {
   EXPECT_FALSE(outcome.useInDesign);
 }
 
+TEST_F(WndOptionsTest, TabRunsDownTheInDesignColumnThroughOkAndCancelThenUpTheInCopyColumn) {
+  Configure({kIDCS, kICCS, kIDCS2, kICCS2, kIDCS3, kICCS3, kIDCS4, kICCS4});
+  std::vector<std::string> walk;
+  Choose(3, [&] { walk = TabWalk(window, window->RbnInDesignCS(), 10); });
+  EXPECT_EQ(walk, (std::vector<std::string>{"RbnInDesignCS", "RbnInDesignCS2", "RbnInDesignCS3", "RbnInDesignCS4",
+                                            "BtnOK", "BtnCancel", "RbnInCopyCS4", "RbnInCopyCS3", "RbnInCopyCS2",
+                                            "RbnInCopyCS", "RbnInDesignCS"}));
+}
+
 TEST_F(WndOptionsTest, CancelGivesMinusOneAndInDesign) {
   Configure({kIDCS2, kICCS2});
   const Outcome outcome = Choose(4, [&] {
