@@ -84,8 +84,9 @@ void DeliverDocuments(const Batch& documents) {
   }
 }
 
+// A failure or a quit stops the taking: the rest stays with the sender.
 void DeliverHandedOver(const HandedOver& documents) {
-  while (!State().failed) {
+  for (;;) {
     const std::optional<std::string> path = documents->Take();
     if (!path) return;
     if (Application* app = Application::Current()) {
