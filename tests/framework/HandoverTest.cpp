@@ -401,7 +401,9 @@ TEST_P(SocketPlaceTest, IsTheRuntimeFolderOnlyWhenNoOneElseCanWriteThere) {
     runtime.Write("tessarine.socket", "", 0600);
   }
   ASSERT_EQ(chmod(runtime.path().c_str(), row.mode), 0);
-  if (row.strangers) ASSERT_EQ(chown(runtime.path().c_str(), kStranger, kStranger), 0);
+  if (row.strangers) {
+    ASSERT_EQ(chown(runtime.path().c_str(), kStranger, kStranger), 0);
+  }
   ScopedVariable runtimeFolder("XDG_RUNTIME_DIR", runtime.path());
   ScopedVariable temporaryFolder("TMPDIR", temporary.path());
   EXPECT_EQ(DocumentHandover::SocketPath(),
