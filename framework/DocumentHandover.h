@@ -25,6 +25,8 @@ class HandedOverDocuments {
 
 class DocumentHandover {
  public:
+  // Gives a later start's documents to the program, which takes them one by one, at once or once
+  // it is ready; what it does not take stays with the sender.
   using Deliver = std::function<void(std::shared_ptr<HandedOverDocuments>)>;
 
   // The socket path for this user: $XDG_RUNTIME_DIR/tessarine.socket, else one in a private folder
