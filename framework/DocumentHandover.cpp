@@ -8,7 +8,7 @@
 // a process of this user's: a sender sends nothing to a stranger, and the running instance cuts a
 // stranger's connection unread. A later start connects and sends one message:
 //
-//   "TSH1", the number of documents, then each document as its length and its bytes
+//   "TSH2", the number of documents, then each document as its length and its bytes
 //   (the numbers 32-bit big-endian; a path may hold any byte, newlines included).
 //
 // The running instance answers each document with the single byte ACK just before it gives that
@@ -67,7 +67,9 @@
 
 namespace {
 
-constexpr char kMagic[4] = {'T', 'S', 'H', '1'};
+// The "2" marks answers per document: a start and a running instance that answered a whole
+// message at once do not understand each other, and the start then opens its documents itself.
+constexpr char kMagic[4] = {'T', 'S', 'H', '2'};
 constexpr char kAck = 0x06;
 constexpr auto kWait = std::chrono::seconds(10);
 // How long a running instance may do nothing while a message waits for its answer.

@@ -949,7 +949,7 @@ TEST_F(Strangers, TheRunningInstanceTakesNoStrangersDocuments) {
   address.sun_family = AF_UNIX;
   std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
   ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  std::string message("TSH1\0\0\0\1", 8);
+  std::string message("TSH2\0\0\0\1", 8);
   for (int shift = 24; shift >= 0; shift -= 8) message.push_back(char((strangers.size() >> shift) & 0xff));
   message += strangers;
   EXPECT_EQ(send(fd, message.data(), message.size(), MSG_NOSIGNAL), ssize_t(message.size()));

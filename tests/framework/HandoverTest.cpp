@@ -158,7 +158,7 @@ TEST_F(HandoverTest, AMessageThatArrivesInPiecesIsPutTogether) {
   ASSERT_TRUE(handover.Listen());
   RawSender sender(socketPath);
   ASSERT_TRUE(sender.Connected());
-  const std::string message = std::string("TSH1\0\0\0\2", 8) + std::string("\0\0\0\2/a", 6) + std::string("\0\0\0\3/bc", 7);
+  const std::string message = std::string("TSH2\0\0\0\2", 8) + std::string("\0\0\0\2/a", 6) + std::string("\0\0\0\3/bc", 7);
   for (char byte : message) sender.Send(std::string(1, byte));
   EXPECT_EQ(sender.Answer(), 0x06);
   EXPECT_EQ(delivered, (std::vector<Batch>{{"/a", "/bc"}}));
@@ -168,7 +168,9 @@ TEST_F(HandoverTest, AMalformedMessageIsCutUnansweredAndNothingIsDelivered) {
   DocumentHandover handover(Recorder());
   ASSERT_TRUE(handover.Listen());
   for (const std::string& message :
-       {std::string("HELO"), std::string("TSH1\0\0\0\1\0\0\0\2/a/extra", 18)}) {
+       {std::string("HELO"), std::string("TSH2\0\0\0\1\0\0\0\2/a/extra", 18),
+        // as a start that expects one answer for the whole message would send it
+        std::string("TSH1\0\0\0\1\0\0\0\2/a", 14)}) {
     RawSender sender(socketPath);
     ASSERT_TRUE(sender.Connected());
     sender.Send(message);
@@ -290,7 +292,7 @@ TEST_F(HandoverTest, EachDocumentIsAnsweredOnlyAsTheProgramTakesIt) {
   ASSERT_TRUE(handover.Listen());
   RawSender sender(socketPath);
   ASSERT_TRUE(sender.Connected());
-  sender.Send(std::string("TSH1\0\0\0\2", 8) + std::string("\0\0\0\2/a", 6) + std::string("\0\0\0\2/b", 6));
+  sender.Send(std::string("TSH2\0\0\0\2", 8) + std::string("\0\0\0\2/a", 6) + std::string("\0\0\0\2/b", 6));
   ASSERT_TRUE(TestTime::WaitUntil([&] {
     Runtime::ProcessEvents(1);
     return waiting != nullptr;
@@ -448,7 +450,7 @@ TEST_F(HandoverTest, AStrangersDocumentsAreNotTaken) {
   ASSERT_EQ(chmod(socketPath.c_str(), 0777), 0);
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
   const std::string path = socketPath;
-  const std::string message = std::string("TSH1\0\0\0\1", 8) + std::string("\0\0\0\2/x", 6);
+  const std::string message = std::string("TSH2\0\0\0\1", 8) + std::string("\0\0\0\2/x", 6);
   const pid_t stranger = AsStranger([&path, &message] {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
