@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   if (DocumentHandover::SendToRunningInstance(documents)) return 1;
   Mark("no running instance found");
 
-  auto handover = std::make_unique<DocumentHandover>([](const std::vector<std::string>&) {});
+  auto handover = std::make_unique<DocumentHandover>([](const std::shared_ptr<HandedOverDocuments>&) {});
   handover->Listen();
   Mark("hand-over socket listening");
 

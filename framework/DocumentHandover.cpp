@@ -1,27 +1,34 @@
 // How the hand-over behaves.
 //
 // The running instance listens on a Unix socket, $XDG_RUNTIME_DIR/tessarine.socket, or
-// /tmp/tessarine-<uid>/tessarine.socket when there is no usable runtime folder; the socket and its
-// folder are reachable by this user only. A later start connects and sends one message:
+// tessarine-<uid>/tessarine.socket in $TMPDIR or /tmp when the runtime folder is missing, is not
+// this user's or others may write into it, or when something else than a socket lies at the
+// socket's name there (a link to another user's socket, say). The socket and its folder are
+// reachable by this user only, and each side makes sure on the connected socket that the other is
+// a process of this user's: a sender sends nothing to a stranger, and the running instance cuts a
+// stranger's connection unread. A later start connects and sends one message:
 //
-//   "TSH1", the number of documents, then each document as its length and its bytes
+//   "TSH2", the number of documents, then each document as its length and its bytes
 //   (the numbers 32-bit big-endian; a path may hold any byte, newlines included).
 //
-// The running instance answers with the single byte ACK and only then delivers the documents, in
-// order, in the same handler, so nothing of its own (a quit timer above all) can run between the
-// answer and the hand-over. It answers only while it listens: once Close has run (the instance is
-// quitting) a message gets no answer and the connection is cut.
+// The running instance answers each document with the single byte ACK just before it gives that
+// document to the program (a message without documents gets one ACK when it is taken), and closes
+// the connection when it has taken them all or takes no more. So a document counts as handed over
+// only once its road has begun: an instance that quits, or dies, in the middle of a batch has
+// acknowledged only what it began, and the sender handles the rest itself. A batch waits, unread
+// by the program and unanswered, until the program has had its Open event.
 //
-// The sender counts its documents as handed over only when it has read the ACK. On refusal, a cut
-// connection, an error or at its time limit it handles them itself. It waits while the running
-// instance is seen at work (the process at the other end of the connection, which the kernel
-// names, gains processor time), up to 10 seconds; an instance that is stopped, gone, or has done
-// nothing for half a second while the message waited is not going to answer in time, and the
-// sender gives up on it then. The last step decides the race between the two sides exactly: at
-// its time limit the sender shuts its receiving side, which makes every later send of the running
-// instance fail, and then looks once more for an ACK; the running instance sends its ACK without
-// blocking and delivers only when the send worked. So either both see the ACK or neither does,
-// and no document is handled twice or lost, even when a stopped instance resumes later.
+// The sender counts as handed over the documents it has an ACK for, in order. On refusal, a cut
+// connection, an error or at its time limit it handles the rest itself. It waits while the
+// running instance is seen at work (the process at the other end of the connection, which the
+// kernel names, gains processor time, or an ACK comes), up to 10 seconds after the last ACK; an
+// instance that is stopped, gone, or has done nothing for half a second while the sender waited is
+// not going to answer in time, and the sender gives up on it then. The last step decides the race
+// between the two sides exactly: at its time limit the sender shuts its receiving side, which
+// makes every later send of the running instance fail, and then counts the ACKs that got through
+// before; the running instance gives a document to the program only when its ACK was sent. So
+// both count the same documents as taken, and no document is handled twice, even when a stopped
+// instance resumes later; one is lost only when the instance dies between its ACK and its road.
 //
 // A lock file beside the socket (flock) serialises "connect, else remove a stale socket and
 // listen" and the removal of the socket on Close, so two starts at once cannot both become the
@@ -37,12 +44,15 @@
 #include <glib-unix.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <set>
 #include <fcntl.h>
 #include <poll.h>
@@ -57,7 +67,9 @@
 
 namespace {
 
-constexpr char kMagic[4] = {'T', 'S', 'H', '1'};
+// The "2" marks answers per document: a start and a running instance that answered a whole
+// message at once do not understand each other, and the start then opens its documents itself.
+constexpr char kMagic[4] = {'T', 'S', 'H', '2'};
 constexpr char kAck = 0x06;
 constexpr auto kWait = std::chrono::seconds(10);
 // How long a running instance may do nothing while a message waits for its answer.
@@ -133,6 +145,19 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
   return true;
 }
 
+// The process at the other end of a connected socket, as the kernel names it; none when unknown.
+std::optional<ucred> Peer(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) return std::nullopt;
+  return peer;
+}
+
+bool PeerIsThisUser(int fd) {
+  const std::optional<ucred> peer = Peer(fd);
+  return peer && peer->uid == geteuid();
+}
+
 // What the sender sees of the running instance while it waits: the process at the other end of
 // the connection, whose state and processor time /proc shows (any process of this user's).
 class Patience {
@@ -140,9 +165,8 @@ class Patience {
   using Clock = std::chrono::steady_clock;
 
   explicit Patience(int fd) : fStarted(Clock::now()), fLastWork(fStarted) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.pid > 0) fPid = peer.pid;
+    const std::optional<ucred> peer = Peer(fd);
+    if (peer && peer->pid > 0) fPid = peer->pid;
     Look();
   }
 
@@ -156,6 +180,9 @@ class Patience {
       if (ready < 0 && errno != EINTR) return false;
     }
   }
+
+  // An answer came: the time limit counts afresh from now.
+  void Progress() { fStarted = fLastWork = Clock::now(); }
 
  private:
   bool Worthwhile() {
@@ -200,31 +227,50 @@ class Patience {
   unsigned long long fTime = 0;
 };
 
-enum class Reply { Ack, Refused, Pending };
+// The running instance's answers so far: the ACKs in order, until the connection ends or a byte
+// that is not an ACK comes.
+struct Answers {
+  size_t acks = 0;
+  bool ended = false;
+};
 
-Reply ReadReply(int fd) {
-  char byte = 0;
-  ssize_t got;
-  do {
-    got = recv(fd, &byte, 1, MSG_DONTWAIT);
-  } while (got < 0 && errno == EINTR);
-  if (got == 1) return byte == kAck ? Reply::Ack : Reply::Refused;
-  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Reply::Pending;
-  return Reply::Refused;  // closed or failed
+// Reads what has arrived, without waiting, up to the ACKs expected.
+void ReadAnswers(int fd, size_t expected, Answers& answers) {
+  char bytes[256];
+  while (!answers.ended && answers.acks < expected) {
+    const ssize_t got = recv(fd, bytes, std::min(sizeof bytes, expected - answers.acks), MSG_DONTWAIT);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (got <= 0) {
+      answers.ended = true;  // closed or failed
+      return;
+    }
+    for (ssize_t i = 0; i < got && !answers.ended; ++i) {
+      if (bytes[i] == kAck) {
+        ++answers.acks;
+      } else {
+        answers.ended = true;
+      }
+    }
+  }
 }
 
 using Outcome = DocumentHandover::Outcome;
+using Handed = DocumentHandover::Handed;
 
-Outcome Exchange(int fd, const sockaddr_un& address, const std::string& message) {
+Handed Exchange(int fd, const sockaddr_un& address, const std::vector<std::string>& documents) {
   // A full listen queue answers EAGAIN at once; a running instance that works empties it soon.
   const auto connectDeadline = std::chrono::steady_clock::now() + kIdle;
   while (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     if (errno == EINTR) continue;
-    if (errno != EAGAIN) return Outcome::Refused;
-    if (std::chrono::steady_clock::now() >= connectDeadline) return Outcome::Unanswered;
+    if (errno != EAGAIN) return {Outcome::Refused, 0};
+    if (std::chrono::steady_clock::now() >= connectDeadline) return {Outcome::Unanswered, 0};
     poll(nullptr, 0, 10);
   }
+  // The paths are for no one else's eyes, whatever lies at the socket's name.
+  if (!PeerIsThisUser(fd)) return {Outcome::Refused, 0};
   Patience patience(fd);
+  const std::string message = Encode(documents);
   size_t sent = 0;
   while (sent < message.size()) {
     ssize_t n = send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
@@ -234,20 +280,29 @@ Outcome Exchange(int fd, const sockaddr_un& address, const std::string& message)
       continue;
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       // The message stays incomplete, so no ACK can come for it.
-      if (!patience.WaitFor(fd, POLLOUT)) return Outcome::Unanswered;
+      if (!patience.WaitFor(fd, POLLOUT)) return {Outcome::Unanswered, 0};
     } else {
-      return Outcome::Refused;
+      return {Outcome::Refused, 0};
     }
   }
-  for (;;) {
-    if (!patience.WaitFor(fd, POLLIN)) break;
-    Reply reply = ReadReply(fd);
-    if (reply != Reply::Pending) return reply == Reply::Ack ? Outcome::Acknowledged : Outcome::Refused;
+  const size_t expected = std::max<size_t>(documents.size(), 1);
+  Answers answers;
+  bool timedOut = false;
+  while (answers.acks < expected && !answers.ended) {
+    if (!patience.WaitFor(fd, POLLIN)) {
+      // Time is up. Shutting the receiving side makes the running instance's ACKs fail from now
+      // on; those that got through before are still in the queue.
+      shutdown(fd, SHUT_RD);
+      ReadAnswers(fd, expected, answers);
+      timedOut = true;
+      break;
+    }
+    const size_t before = answers.acks;
+    ReadAnswers(fd, expected, answers);
+    if (answers.acks != before) patience.Progress();
   }
-  // Time is up. Shutting the receiving side makes the running instance's ACK fail from now on;
-  // one that got through before is still in the queue.
-  shutdown(fd, SHUT_RD);
-  return ReadReply(fd) == Reply::Ack ? Outcome::Acknowledged : Outcome::Unanswered;
+  if (answers.acks >= expected) return {Outcome::Acknowledged, documents.size()};
+  return {timedOut ? Outcome::Unanswered : Outcome::Refused, std::min(answers.acks, documents.size())};
 }
 
 enum class Probe { Live, Stale, Absent, Unusable };
@@ -266,7 +321,10 @@ Probe ProbeSocket(const std::string& path) {
     result = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
   } while (result != 0 && errno == EINTR);
   const int error = result == 0 ? 0 : errno;
+  // Another user's socket is never ours to replace or to hand over to.
+  const bool stranger = result == 0 && !PeerIsThisUser(fd);
   close(fd);
+  if (stranger) return Probe::Unusable;
   if (result == 0 || error == EAGAIN || error == EINPROGRESS) return Probe::Live;
   if (error == ECONNREFUSED) return Probe::Stale;
   if (error == ENOENT) return Probe::Absent;
@@ -337,8 +395,7 @@ int BindPrivateSocket(const std::string& path) {
 
 class HandoverConnection;
 
-// The running instance's side: the listening socket and the connections taken in from it, each
-// read and answered once by the event loop.
+// The running instance's side: the listening socket and the connections taken in from it.
 class HandoverServer {
  public:
   HandoverServer(int fd, std::string path, DocumentHandover::Deliver deliver)
@@ -350,12 +407,13 @@ class HandoverServer {
   HandoverServer& operator=(const HandoverServer&) = delete;
 
   const std::string& Path() const { return fPath; }
-  bool IsListening() const { return fFd >= 0; }
-  // Stops listening and cuts every connection not yet answered (their senders then handle their
-  // documents themselves). The socket file stays: the caller removes it under the lock.
+  const DocumentHandover::Deliver& Deliverer() const { return fDeliver; }
+  // Stops listening and cuts every connection, those whose documents are being taken included
+  // (their senders then handle the rest themselves). The socket file stays: the caller removes it
+  // under the lock.
   void Close();
   // A connection that has ended and goes on its own.
-  void Forget(HandoverConnection* connection) { fConnections.erase(connection); }
+  void Forget(HandoverConnection* connection);
 
  private:
   static gboolean Ready(gint, GIOCondition, gpointer server) {
@@ -368,22 +426,42 @@ class HandoverServer {
   std::string fPath;
   DocumentHandover::Deliver fDeliver;
   guint fWatch = 0;
-  std::set<HandoverConnection*> fConnections;
+  std::set<std::shared_ptr<HandoverConnection>> fConnections;
 };
 
-class HandoverConnection {
+// One sender's connection: read by the event loop until its message is whole, then handed to the
+// program, which takes its documents one by one. It lives as long as the server or the program
+// holds it.
+class HandoverConnection : public HandedOverDocuments, public std::enable_shared_from_this<HandoverConnection> {
  public:
-  HandoverConnection(HandoverServer* server, int fd, DocumentHandover::Deliver deliver)
-      : fServer(server), fFd(fd), fDeliver(std::move(deliver)) {
+  HandoverConnection(HandoverServer* server, int fd) : fServer(server), fFd(fd) {
     fWatch = g_unix_fd_add(fFd, G_IO_IN, &HandoverConnection::Ready, this);
     fLimit = g_timeout_add_full(G_PRIORITY_DEFAULT, guint(std::chrono::milliseconds(kWait).count()),
                                 &HandoverConnection::TimedOut, this, nullptr);
   }
-  ~HandoverConnection() { Cut(); }
+  ~HandoverConnection() override { Cut(); }
   HandoverConnection(const HandoverConnection&) = delete;
   HandoverConnection& operator=(const HandoverConnection&) = delete;
 
-  // Closes the connection at once, unanswered if no answer went yet.
+  std::optional<std::string> Take() override {
+    if (fFd < 0 || fWatch != 0) return std::nullopt;  // ended, or the message is not whole yet
+    if (fNext == fDocuments.size() && !fDocuments.empty()) {
+      End();
+      return std::nullopt;
+    }
+    // The answer goes before the document: once the program has the document, nothing may stop
+    // the sender from hearing that it was taken.
+    if (!Acknowledge() || fDocuments.empty()) {
+      End();
+      return std::nullopt;
+    }
+    std::string document = std::move(fDocuments[fNext++]);
+    // The sender needs nothing more once it has all its answers.
+    if (fNext == fDocuments.size()) End();
+    return document;
+  }
+
+  // Closes the connection at once; what was not acknowledged stays with the sender.
   void Cut() {
     if (fWatch != 0) g_source_remove(fWatch);
     if (fLimit != 0) g_source_remove(fLimit);
@@ -393,10 +471,27 @@ class HandoverConnection {
     fFd = -1;
   }
 
-  // Reads what has arrived; once the message is whole (or cannot become a message), answers it
-  // and delivers its documents.
+  // Ends the connection and lets the server forget it.
+  void End() {
+    Cut();
+    HandoverServer* server = fServer;
+    fServer = nullptr;
+    if (server != nullptr) server->Forget(this);
+  }
+
+  // The server is closing: it forgets every connection itself.
+  void Detach() {
+    fServer = nullptr;
+    Cut();
+  }
+
+ private:
+  // Reads what has arrived; once the message is whole (or cannot become a message), hands it to
+  // the program or cuts the connection.
   void Read() {
     if (fFd < 0) return;
+    // The program's handlers may quit and close the server, which then lets go of this connection.
+    const std::shared_ptr<HandoverConnection> self = shared_from_this();
     bool ended = false;
     char chunk[65536];
     while (fBuffer.size() <= kMaxMessage) {
@@ -410,41 +505,40 @@ class HandoverConnection {
         break;
       }
     }
-    std::vector<std::string> documents;
-    const Decoded decoded = Decode(fBuffer, documents);
+    const Decoded decoded = Decode(fBuffer, fDocuments);
     if (decoded == Decoded::Incomplete && !ended) return;
-    bool acknowledged = false;
-    if (decoded == Decoded::Complete && fServer->IsListening()) {
-      // Without blocking: a sender that has given up has shut its receiving side, and then the
-      // send fails and the documents are not delivered here.
-      ssize_t sent;
-      do {
-        sent = send(fFd, &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-      } while (sent < 0 && errno == EINTR);
-      acknowledged = sent == 1;
+    if (decoded != Decoded::Complete || fServer == nullptr) {
+      End();
+      return;
     }
-    DocumentHandover::Deliver deliverNow = fDeliver;
-    End();
-    // Delivered in this handler, right after the ACK; the handler may quit and even run nested
-    // loops, so nothing below touches the connection or the server.
-    if (acknowledged) deliverNow(documents);
+    fBuffer = std::string();
+    g_source_remove(fWatch);
+    g_source_remove(fLimit);
+    fWatch = fLimit = 0;
+    const DocumentHandover::Deliver deliver = fServer->Deliverer();
+    deliver(self);
   }
 
-  // Ends the connection and lets it go once control is back in the event loop.
-  void End() {
-    Cut();
-    if (fServer != nullptr) fServer->Forget(this);
-    fServer = nullptr;
-    DeleteSoon(this);
+  // Sends one ACK without waiting long: a sender that has given up has shut its receiving side,
+  // and then the send fails. One that is slow to read its earlier answers gets half a second.
+  bool Acknowledge() {
+    for (bool waited = false;; waited = true) {
+      const ssize_t sent = send(fFd, &kAck, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (sent == 1) return true;
+      if (sent < 0 && errno == EINTR) continue;
+      if (waited || sent >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return false;
+      pollfd entry{fFd, POLLOUT, 0};
+      if (poll(&entry, 1, int(std::chrono::milliseconds(kIdle).count())) <= 0) return false;
+    }
   }
 
- private:
   static gboolean Ready(gint, GIOCondition, gpointer connection) {
     static_cast<HandoverConnection*>(connection)->Read();
-    return G_SOURCE_CONTINUE;  // a connection that ended has removed this source itself
+    return G_SOURCE_CONTINUE;  // a connection that was handed on or ended has removed this source itself
   }
   static gboolean TimedOut(gpointer data) {
     auto* connection = static_cast<HandoverConnection*>(data);
+    const std::shared_ptr<HandoverConnection> self = connection->shared_from_this();
     connection->fLimit = 0;
     connection->End();
     return G_SOURCE_REMOVE;
@@ -452,14 +546,24 @@ class HandoverConnection {
 
   HandoverServer* fServer;
   int fFd;
-  DocumentHandover::Deliver fDeliver;
   guint fWatch = 0;
   guint fLimit = 0;
   std::string fBuffer;
+  std::vector<std::string> fDocuments;
+  size_t fNext = 0;
 };
 
 HandoverServer::~HandoverServer() {
   Close();
+}
+
+void HandoverServer::Forget(HandoverConnection* connection) {
+  for (auto it = fConnections.begin(); it != fConnections.end(); ++it) {
+    if (it->get() == connection) {
+      fConnections.erase(it);
+      return;
+    }
+  }
 }
 
 void HandoverServer::Accept() {
@@ -467,7 +571,12 @@ void HandoverServer::Accept() {
   while (fFd >= 0) {
     const int connection = accept4(fFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (connection >= 0) {
-      fConnections.insert(new HandoverConnection(this, connection, fDeliver));
+      // Only this user's documents are taken, even from one who could reach the socket.
+      if (!PeerIsThisUser(connection)) {
+        close(connection);
+        continue;
+      }
+      fConnections.insert(std::make_shared<HandoverConnection>(this, connection));
     } else if (errno != EINTR && errno != ECONNABORTED) {
       break;
     }
@@ -475,8 +584,9 @@ void HandoverServer::Accept() {
 }
 
 void HandoverServer::Close() {
-  // Each connection leaves the set as it ends.
-  while (!fConnections.empty()) (*fConnections.begin())->End();
+  const std::set<std::shared_ptr<HandoverConnection>> connections = std::move(fConnections);
+  fConnections.clear();
+  for (const auto& connection : connections) connection->Detach();
   if (fFd < 0) return;
   if (fWatch != 0) g_source_remove(fWatch);
   fWatch = 0;
@@ -500,31 +610,45 @@ std::string DocumentHandover::PrivateFolder(const std::string& parent) {
   return folder;
 }
 
+namespace {
+
+// Whether the socket may lie in folder: the folder is this user's and no one else may write into
+// it, and at the socket's name there is a socket or nothing (a link there would lead elsewhere).
+bool UsableFolder(const std::string& folder) {
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
+      (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return false;
+  }
+  if (lstat((folder + "/tessarine.socket").c_str(), &info) == 0) return S_ISSOCK(info.st_mode);
+  return errno == ENOENT;
+}
+
+}  // namespace
+
 std::string DocumentHandover::SocketPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/') {
-    struct stat info;
-    if (stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()) {
-      return std::string(runtime) + "/tessarine.socket";
-    }
+  if (runtime != nullptr && runtime[0] == '/' && UsableFolder(runtime)) {
+    return std::string(runtime) + "/tessarine.socket";
   }
-  const std::string folder = PrivateFolder("/tmp");
-  if (folder.empty()) return {};
+  const char* temporary = std::getenv("TMPDIR");
+  const std::string folder = PrivateFolder(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp");
+  if (folder.empty() || !UsableFolder(folder)) return {};
   return folder + "/tessarine.socket";
 }
 
-DocumentHandover::Outcome DocumentHandover::HandToRunningInstance(const std::vector<std::string>& documents) {
+DocumentHandover::Handed DocumentHandover::HandToRunningInstance(const std::vector<std::string>& documents) {
   sockaddr_un address;
-  if (!MakeAddress(SocketPath(), address)) return Outcome::Refused;
+  if (!MakeAddress(SocketPath(), address)) return {Outcome::Refused, 0};
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return Outcome::Refused;
-  const Outcome outcome = Exchange(fd, address, Encode(documents));
+  if (fd < 0) return {Outcome::Refused, 0};
+  const Handed handed = Exchange(fd, address, documents);
   close(fd);
-  return outcome;
+  return handed;
 }
 
 bool DocumentHandover::SendToRunningInstance(const std::vector<std::string>& documents) {
-  return HandToRunningInstance(documents) == Outcome::Acknowledged;
+  return HandToRunningInstance(documents).outcome == Outcome::Acknowledged;
 }
 
 DocumentHandover::DocumentHandover(Deliver deliver) : fDeliver(std::move(deliver)) {}

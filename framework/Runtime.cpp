@@ -8,8 +8,10 @@
 // Open and the command line's documents are delivered from the event loop's first turn, in one
 // handler. A hand-over batch that arrives before that (the socket listens before start-up) waits
 // and follows the command line's documents. Later batches are delivered where they arrive, nested
-// loops included. A batch is delivered whole, even when one of its documents quits the run: its
-// documents were given to this process, and no other will handle them.
+// loops included. The command line's documents are delivered whole, even when one of them quits
+// the run: they were given to this process, and no other will handle them. A handed-over document
+// is taken (and its sender told so) only as it is delivered, and none once the run quits: the
+// sender then handles the rest itself.
 //
 // Quit ends every running loop: the framework's loops see the quitting state, the toolkit's are
 // told to exit. Loops started while the run is quitting return at once; the state ends with the run.
@@ -26,6 +28,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 
 #include "framework/Application.h"
 #include "framework/DocumentHandover.h"
@@ -36,6 +39,7 @@
 namespace {
 
 using Batch = std::vector<std::string>;
+using HandedOver = std::shared_ptr<HandedOverDocuments>;
 
 struct RunState {
   bool quitting = false;
@@ -45,7 +49,7 @@ struct RunState {
   bool opened = false;       // Open delivered in this run
   int loopDepth = 0;         // the framework's loops now running, the run's main loop included
   uint64_t generation = 0;   // documents posted in one run are not delivered in the next
-  std::deque<Batch> waiting;  // batches that came before Open
+  std::deque<HandedOver> waiting;  // batches that came before Open
   std::unique_ptr<DocumentHandover> handover;
   std::string programName = "Tessarine";
 };
@@ -80,15 +84,41 @@ void DeliverDocuments(const Batch& documents) {
   }
 }
 
+// A failure or a quit stops the taking: the rest stays with the sender.
+void DeliverHandedOver(const HandedOver& documents) {
+  for (;;) {
+    const std::optional<std::string> path = documents->Take();
+    if (!path) return;
+    if (Application* app = Application::Current()) {
+      UnhandledException::Guard([&] { app->Event_OpenDocument(std::make_shared<FolderItem>(*path)); });
+    }
+  }
+}
+
 // Where every batch after the command line's goes.
-void DeliverBatch(const Batch& documents) {
+void DeliverBatch(HandedOver documents) {
   RunState& state = State();
   if (!state.opened) {
-    state.waiting.push_back(documents);
+    state.waiting.push_back(std::move(documents));
     return;
   }
-  DeliverDocuments(documents);
+  DeliverHandedOver(documents);
 }
+
+// A document posted within the process, taken as the hand-over takes one: not once the run quits.
+class PostedDocument : public HandedOverDocuments {
+ public:
+  explicit PostedDocument(std::string path) : fPath(std::move(path)) {}
+  std::optional<std::string> Take() override {
+    if (fTaken || State().quitting) return std::nullopt;
+    fTaken = true;
+    return fPath;
+  }
+
+ private:
+  std::string fPath;
+  bool fTaken = false;
+};
 
 void DeliverOpen(const Batch& documents) {
   RunState& state = State();
@@ -96,9 +126,9 @@ void DeliverOpen(const Batch& documents) {
   if (Application* app = Application::Current()) UnhandledException::Guard([app] { app->Event_Open(); });
   DeliverDocuments(documents);
   while (!state.waiting.empty()) {
-    Batch next = std::move(state.waiting.front());
+    HandedOver next = std::move(state.waiting.front());
     state.waiting.pop_front();
-    DeliverDocuments(next);
+    DeliverHandedOver(next);
   }
 }
 
@@ -163,15 +193,23 @@ Batch DocumentsFromArguments(int argc, char** argv) {
   return documents;
 }
 
+// Hands documents to a running instance and keeps those it did not take.
+DocumentHandover::Outcome HandOver(Batch& documents) {
+  const DocumentHandover::Handed handed = DocumentHandover::HandToRunningInstance(documents);
+  documents.erase(documents.begin(), documents.begin() + std::ptrdiff_t(handed.taken));
+  return handed.outcome;
+}
+
 }  // namespace
 
 namespace Runtime {
 
 int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
   SetProgramName(argc > 0 ? argv[0] : nullptr);
-  const Batch documents = DocumentsFromArguments(argc, argv);
-  // A second start only passes its documents on.
-  DocumentHandover::Outcome handedOver = DocumentHandover::HandToRunningInstance(documents);
+  Batch documents = DocumentsFromArguments(argc, argv);
+  // A second start only passes its documents on; what the running instance did not take (it was
+  // quitting, or died on the way) stays here.
+  DocumentHandover::Outcome handedOver = HandOver(documents);
   if (handedOver == DocumentHandover::Outcome::Acknowledged) return 0;
 
   RunState& state = State();
@@ -184,7 +222,7 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup) {
     // may have won the race to listen in its place: that one takes the documents, unless it is
     // quitting already.
     if (listening || handedOver == DocumentHandover::Outcome::Unanswered) break;
-    handedOver = DocumentHandover::HandToRunningInstance(documents);
+    handedOver = HandOver(documents);
     if (handedOver == DocumentHandover::Outcome::Acknowledged) return 0;
   }
   if (!listening) state.handover.reset();
@@ -205,10 +243,8 @@ int Run(const std::function<void()>& startup, const std::vector<std::string>& do
 void PostOpenDocument(const std::string& path) {
   const uint64_t generation = State().generation;
   Post([path, generation] {
-    const RunState& state = State();
-    // As the hand-over socket would: a quitting run takes no more documents.
-    if (state.generation != generation || state.quitting) return;
-    DeliverBatch({path});
+    if (State().generation != generation) return;
+    DeliverBatch(std::make_shared<PostedDocument>(path));
   });
 }
 

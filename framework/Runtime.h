@@ -17,7 +17,7 @@ int FrameworkMain(int argc, char** argv, const std::function<void()>& startup);
 void Initialize(int argc, char** argv);
 int Run(const std::function<void()>& startup, const std::vector<std::string>& documents);
 // Hands a document to the running application as a later start would; delivered by the event
-// loop, nested loops included.
+// loop, nested loops included, and not once the run quits.
 void PostOpenDocument(const std::string& path);
 // Runs the event loop for the given time (tests).
 void ProcessEvents(int milliseconds);

@@ -4,6 +4,8 @@
 // outcome, and none may hang, crash or take memory without bound.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -718,6 +720,89 @@ void Serve(int peer, After after, const char* connections) {
 
 }  // namespace GreetingOnlyBus
 
+// A socket of another user's (kUnprivilegedId) that answers whatever comes with a run of ACKs, as
+// a stranger after the documents would, and reports how many bytes each connection brought. Only
+// root can run it.
+class StrangerListener {
+ public:
+  explicit StrangerListener(const std::string& path) {
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return;
+    const std::string acks(64, '\x06');
+    fPid = fork();
+    if (fPid == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (setgroups(0, nullptr) != 0 || setresgid(kUnprivilegedId, kUnprivilegedId, kUnprivilegedId) != 0 ||
+          setresuid(kUnprivilegedId, kUnprivilegedId, kUnprivilegedId) != 0) {
+        _exit(1);
+      }
+      const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+      if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+          listen(fd, 64) != 0) {
+        _exit(1);
+      }
+      int64_t received = -1;  // listening
+      if (write(report[1], &received, sizeof received) != sizeof received) _exit(1);
+      for (;;) {
+        const int connection = accept(fd, nullptr, nullptr);
+        if (connection < 0) continue;
+        received = 0;
+        char bytes[4096];
+        bool answered = false;
+        for (;;) {
+          pollfd entry{connection, POLLIN, 0};
+          // Once the bytes stop coming for a moment the message is whole: it is answered then.
+          if (poll(&entry, 1, 200) == 0 && !answered) {
+            answered = send(connection, acks.data(), acks.size(), MSG_NOSIGNAL) > 0;
+            continue;
+          }
+          const ssize_t got = read(connection, bytes, sizeof bytes);
+          if (got <= 0) break;
+          received += got;
+        }
+        close(connection);
+        if (write(report[1], &received, sizeof received) != sizeof received) _exit(1);
+      }
+    }
+    close(report[1]);
+    fReport = report[0];
+    if (fPid < 0 || Next(10000) != -1) Stop();
+  }
+  ~StrangerListener() {
+    Stop();
+    if (fReport >= 0) close(fReport);
+  }
+  StrangerListener(const StrangerListener&) = delete;
+  StrangerListener& operator=(const StrangerListener&) = delete;
+  bool Listening() const { return fPid > 0; }
+  // The bytes that all connections so far brought; -1 when a connection is still open.
+  int64_t Received() {
+    int64_t total = 0;
+    for (std::optional<int64_t> one; (one = Next(0));) total += *one;
+    return total;
+  }
+
+ private:
+  std::optional<int64_t> Next(int timeoutMs) {
+    pollfd entry{fReport, POLLIN, 0};
+    int64_t value = 0;
+    if (poll(&entry, 1, timeoutMs) <= 0 || read(fReport, &value, sizeof value) != sizeof value) return std::nullopt;
+    return value;
+  }
+  void Stop() {
+    if (fPid <= 0) return;
+    kill(fPid, SIGKILL);
+    waitpid(fPid, nullptr, 0);
+    fPid = -1;
+  }
+
+  pid_t fPid = -1;
+  int fReport = -1;
+};
+
 // A session bus of the test's own, with the session configuration (which starts GIO's metadata
 // daemon on demand), in the test's environment.
 class PrivateBus {
@@ -895,10 +980,13 @@ INSTANTIATE_TEST_SUITE_P(
                                       kFailingServiceLine}),
     [](const ::testing::TestParamInfo<StuckServiceRow>& info) { return std::string(info.param.name); });
 
-enum class StuckInstance { Stopped, SilentListener };
-void PrintTo(StuckInstance stuck, std::ostream* out) {
-  *out << (stuck == StuckInstance::Stopped ? "a stopped instance" : "a silent listener");
-}
+// What listens at the hand-over socket: the running instance, stopped; a process that answers
+// nothing; another user's process that answers everything, in a runtime folder open to all or
+// behind a link at the socket's name.
+enum class StuckInstance { Stopped, SilentListener, StrangerInAnOpenFolder, StrangerBehindALink };
+const char* const kStuckInstanceNames[] = {"StoppedInstance", "SilentListener", "StrangerInAnOpenFolder",
+                                           "StrangerBehindALink"};
+void PrintTo(StuckInstance stuck, std::ostream* out) { *out << kStuckInstanceNames[int(stuck)]; }
 
 class UnansweringInstance : public ProgramFixture, public ::testing::WithParamInterface<StuckInstance> {};
 
@@ -912,7 +1000,23 @@ TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnc
   const std::string socketPath = Path("home/runtime/tessarine.socket");
   std::unique_ptr<Child> first;
   std::unique_ptr<SilentListener> listener;
-  if (GetParam() == StuckInstance::Stopped) {
+  std::unique_ptr<StrangerListener> stranger;
+  if (GetParam() == StuckInstance::StrangerInAnOpenFolder || GetParam() == StuckInstance::StrangerBehindALink) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run a process as another user";
+    // The stranger must reach its folder; the start's own private folder is the test's.
+    for (const std::string& folder : {root.path(), Path("home")}) chmod(folder.c_str(), 0755);
+    std::string strangerSocket = socketPath;
+    if (GetParam() == StuckInstance::StrangerInAnOpenFolder) {
+      chmod(Path("home/runtime").c_str(), 01777);
+    } else {
+      mkdir(Path("strangers").c_str(), 0755);
+      ASSERT_EQ(chown(Path("strangers").c_str(), kUnprivilegedId, kUnprivilegedId), 0);
+      strangerSocket = Path("strangers/socket");
+      ASSERT_EQ(symlink(strangerSocket.c_str(), socketPath.c_str()), 0);
+    }
+    stranger = std::make_unique<StrangerListener>(strangerSocket);
+    ASSERT_TRUE(stranger->Listening());
+  } else if (GetParam() == StuckInstance::Stopped) {
     first = Start({});  // without documents it waits, and later shows its configuration window
     ASSERT_TRUE(WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0; }, 10000))
         << first->Output();
@@ -933,6 +1037,9 @@ TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnc
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
 
   std::vector<Record> expected = {{"second", document}};
+  if (stranger) {
+    EXPECT_EQ(stranger->Received(), 0) << "the stranger was sent the documents";
+  }
   if (first) {
     ASSERT_EQ(kill(first->Pid(), SIGCONT), 0);
     const std::string later = Document("b.indd", InDesignDocument(5));
@@ -949,10 +1056,52 @@ TEST_P(UnansweringInstance, TheStartOpensItsDocumentItselfWithinTwoSecondsAndOnc
 }
 
 INSTANTIATE_TEST_SUITE_P(Neighbours, UnansweringInstance,
-                         ::testing::Values(StuckInstance::Stopped, StuckInstance::SilentListener),
+                         ::testing::Values(StuckInstance::Stopped, StuckInstance::SilentListener,
+                                           StuckInstance::StrangerInAnOpenFolder, StuckInstance::StrangerBehindALink),
                          [](const ::testing::TestParamInfo<StuckInstance>& info) {
-                           return std::string(info.param == StuckInstance::Stopped ? "StoppedInstance"
-                                                                                   : "SilentListener");
+                           return std::string(kStuckInstanceNames[int(info.param)]);
                          });
+
+class Strangers : public ProgramFixture {};
+
+// Another user (here root, who can reach any socket) sends a document to a running instance: the
+// connection is cut unanswered and the document is not opened; the user's own start still is.
+TEST_F(Strangers, TheRunningInstanceTakesNoStrangersDocuments) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to play another user";
+  Configure(IDCS3);
+  WritePreferences();
+  const std::string pipe = Path("documents/hold.indd");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  const std::string strangers = Document("strangers.indd", InDesignDocument(5));
+  const std::string own = Document("own.indd", InDesignDocument(5));
+  RunOptions options;
+  ASSERT_TRUE(MakeUnprivileged(options));
+  // Its one document cannot be opened: the instance holds an unanswered message box meanwhile.
+  options.unansweredBoxMs = 60000;
+  auto first = Start({pipe}, options);
+  const std::string socketPath = Path("home/runtime/tessarine.socket");
+  ASSERT_TRUE(WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0 || !first->Running(); }, 10000));
+
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  std::string message("TSH2\0\0\0\1", 8);
+  for (int shift = 24; shift >= 0; shift -= 8) message.push_back(char((strangers.size() >> shift) & 0xff));
+  message += strangers;
+  EXPECT_EQ(send(fd, message.data(), message.size(), MSG_NOSIGNAL), ssize_t(message.size()));
+  pollfd entry{fd, POLLIN, 0};
+  ASSERT_EQ(poll(&entry, 1, int(Scaled(5000))), 1) << "neither answered nor cut";
+  char byte = 0;
+  EXPECT_LE(recv(fd, &byte, 1, 0), 0) << "answered";
+  close(fd);
+
+  options.tag = "second";
+  auto second = Start({own}, options);
+  EXPECT_EQ(second->WaitForExit(10000), 0) << second->Output();
+  EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", own}}));
+  EXPECT_TRUE(first->Running()) << first->Output();
+}
 
 }  // namespace

@@ -597,11 +597,12 @@ struct RunOptions {
 };
 
 // Everything of one test below one folder: home (with config, data and runtime), the recording
-// applications, the documents, and the record of launches.
+// applications, the documents, a temporary folder and the record of launches.
 class ProgramFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* folder : {"home", "home/config", "home/data", "home/runtime", "apps", "documents", "output"}) {
+    for (const char* folder :
+         {"home", "home/config", "home/data", "home/runtime", "apps", "documents", "output", "tmp"}) {
       mkdir(Path(folder).c_str(), 0700);
     }
     for (size_t i = 0; i < 8; ++i) prefs.paths[i] = Path("apps/missing " + std::to_string(i));
@@ -616,6 +617,8 @@ class ProgramFixture : public ::testing::Test {
         {"XDG_CONFIG_HOME", Path("home/config")},
         {"XDG_DATA_HOME", Path("home/data")},
         {"XDG_RUNTIME_DIR", Path("home/runtime")},
+        // Where a start without a usable runtime folder puts its socket: the test's own.
+        {"TMPDIR", Path("tmp")},
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
         {"LANG", "C.UTF-8"},
         // No session bus: GIO must not start one (on X it would, and it would outlive the test).

@@ -3,9 +3,12 @@
 // memory) are printed for the record.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <iomanip>
 #include <iostream>
+#include <map>
+#include <random>
 #include <sstream>
 
 #include "HostileSupport.h"
@@ -99,6 +102,68 @@ TEST_F(LoadTest, FiftyStartsAtOnceAreEachHandledOnceByTheRunningInstance) {
             << " ms\n";
   // Well inside the hand-over's own time limit (10 s), after which a start would go it alone.
   EXPECT_LT(Milliseconds(slowest), Scaled(8000));
+}
+
+// A later start hands two thousand documents over and the running instance is killed at a random
+// moment while it takes them, three times: the start opens what the instance had not begun. None
+// is opened twice, and a kill loses at most the document whose road was under way.
+TEST_F(LoadTest, AnInstanceKilledWhileItTakesDocumentsLeavesTheRestToTheStart) {
+  constexpr int kDocuments = kSlowdown > 1 ? 500 : 2000;
+  Configure(IDCS3);
+  WritePreferences();
+  const std::string content = InDesignDocument(5);
+  const std::string socketPath = Path("home/runtime/tessarine.socket");
+  std::mt19937 random(std::random_device{}());
+  int openedByTheStarts = 0;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    std::vector<std::string> documents;
+    for (int i = 0; i < kDocuments; ++i) {
+      documents.push_back(Document("killed/" + std::to_string(round) + "/" + std::to_string(i) + ".indd", content));
+    }
+    RunOptions instanceOptions;
+    instanceOptions.tag = "instance " + std::to_string(round);
+    auto instance = Start({}, instanceOptions);
+    ASSERT_TRUE(TestTime::WaitUntil([&] { return access(socketPath.c_str(), F_OK) == 0 || !instance->Running(); },
+                                    10000));
+    RunOptions startOptions;
+    startOptions.tag = "start " + std::to_string(round);
+    const size_t before = ReadRecords(RecordFile()).size();
+    auto start = Start(documents, startOptions);
+    const size_t killAt = before + std::uniform_int_distribution<size_t>(1, kDocuments / 2)(random);
+    ASSERT_TRUE(TestTime::WaitUntil([&] { return ReadRecords(RecordFile()).size() >= killAt; }, 60000, 20))
+        << instance->Output().substr(0, 2000);
+    instance->Kill();
+    ASSERT_EQ(start->WaitForExit(60000), 0) << start->Output().substr(0, 2000);
+    TestTime::WaitUntil([&] { return ReadRecords(RecordFile()).size() + 1 >= before + kDocuments; }, 30000, 20);
+    TestTime::Pause(300);
+
+    std::map<std::string, int> launches;
+    std::map<std::string, int> byTag;
+    const std::vector<Record> records = ReadRecords(RecordFile());
+    for (size_t i = before; i < records.size(); ++i) {
+      ++launches[records[i].argument];
+      ++byTag[records[i].tag];
+    }
+    int doubled = 0;
+    int lost = 0;
+    for (const std::string& document : documents) {
+      const auto found = launches.find(document);
+      if (found == launches.end()) {
+        ++lost;
+      } else if (found->second > 1) {
+        ++doubled;
+      }
+    }
+    EXPECT_EQ(doubled, 0);
+    EXPECT_LE(lost, 1) << "taken by the instance " << byTag[instanceOptions.tag] << ", opened by the start "
+                       << byTag[startOptions.tag];
+    EXPECT_EQ(launches.size(), documents.size() - size_t(lost)) << "a launch of something else";
+    openedByTheStarts += byTag[startOptions.tag];
+    std::cout << "[ measured ] killed after " << byTag[instanceOptions.tag] << " documents; the start opened "
+              << byTag[startOptions.tag] << ", " << lost << " lost\n";
+  }
+  EXPECT_GT(openedByTheStarts, 0) << "no kill came while the instance took documents";
 }
 
 // A run keeps nothing open per launched application, so a desktop's limit on open files

@@ -102,6 +102,22 @@ TEST_F(HandoverPeerTest, LaterStartsHandTheirDocumentsToTheRunningInstanceAndExi
   EXPECT_EQ(ReadLog(), expected);
 }
 
+// A document of a handed-over batch quits the running instance: what it had not begun stays with
+// the later start, which runs and handles it itself; nothing is lost or handled twice.
+TEST_F(HandoverPeerTest, DocumentsHandedOverOnceTheRunQuitsStayWithTheirStart) {
+  QProcess* first = Start({"/x"});
+  const std::string a = Pid(first);
+  ASSERT_EQ(AwaitLog(2).size(), 2u);
+  QProcess* second = Start({"/b1", "quit", "/b2", "/b3"});
+  const std::string b = Pid(second);
+  EXPECT_EQ(AwaitExit(first), 3);
+  const Lines expected{"open " + a, "doc " + a + " /x", "doc " + a + " /b1", "doc " + a + " " + folder + "/quit",
+                       "open " + b, "doc " + b + " /b2", "doc " + b + " /b3"};
+  EXPECT_EQ(AwaitLog(7), expected);
+  EXPECT_EQ(AwaitExit(Start({"/quit"})), 0);
+  EXPECT_EQ(AwaitExit(second), 3);
+}
+
 TEST_F(HandoverPeerTest, AStartAfterAKilledInstanceTakesOverItsSocket) {
   QProcess* killed = Start({"/x"});
   ASSERT_EQ(AwaitLog(2).size(), 2u);

@@ -174,12 +174,14 @@ TEST_F(RuntimeTest, QuitInsideANestedLoopEndsItAndTheRunAndLaterLoopsReturnAtOnc
   EXPECT_FALSE(Runtime::IsQuitting()) << "the quitting state belongs to the run that ended";
 }
 
-TEST_F(RuntimeTest, ABatchIsDeliveredWholeEvenWhenItsFirstDocumentQuits) {
+// The command line's documents are this process's alone, but a document handed over (posted
+// during start-up, it waits for them) is not taken once the run quits: its sender keeps it.
+TEST_F(RuntimeTest, TheCommandLineIsDeliveredWholeWhenItsFirstDocumentQuitsButNothingLater) {
   int code = RunApp({"/first", "/second"}, [](RecordingApp& app) {
     app.onDocument = [](const std::string& path) {
       if (path == "/first") Application::Current()->Quit(5);
     };
-  });
+  }, [] { Runtime::PostOpenDocument("/handed over"); });
   EXPECT_EQ(code, 5);
   EXPECT_EQ(events, (Events{"open", "/first", "/second"}));
 }
