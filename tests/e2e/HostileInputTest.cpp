@@ -585,42 +585,6 @@ std::optional<int64_t> FirstLaunchAfter(Clock::time_point since, const std::stri
   return std::nullopt;
 }
 
-// A socket that takes connections in and never answers, as a stuck bus or program does. It runs
-// in a process of its own that does nothing else (the program watches what its peer does); the
-// child makes system calls only.
-class SilentListener {
- public:
-  explicit SilentListener(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 64) != 0) {
-      if (fd >= 0) close(fd);
-      return;
-    }
-    fPid = fork();
-    if (fPid == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      for (;;) {
-        if (accept(fd, nullptr, nullptr) < 0) pause();
-      }
-    }
-    close(fd);
-  }
-  ~SilentListener() {
-    if (fPid <= 0) return;
-    kill(fPid, SIGKILL);
-    waitpid(fPid, nullptr, 0);
-  }
-  SilentListener(const SilentListener&) = delete;
-  SilentListener& operator=(const SilentListener&) = delete;
-  bool Listening() const { return fPid > 0; }
-
- private:
-  pid_t fPid = -1;
-};
-
 // A session bus of the test's own, with the session configuration (which starts GIO's metadata
 // daemon on demand), in the test's environment.
 class PrivateBus {
@@ -686,6 +650,9 @@ struct StuckServiceRow {
   Stuck stuck;
   Launcher launcher;
   std::string line;
+  // A third document that nothing can open, whose message box starts the window toolkit on the
+  // display (where it would ask the bus) and is answered there.
+  bool box = false;
   friend void PrintTo(const StuckServiceRow& row, std::ostream* out) { *out << row.name; }
 };
 
@@ -705,14 +672,16 @@ class StuckService : public ProgramFixture, public ::testing::WithParamInterface
 };
 
 // Icons on, two documents: both are opened, the first within two seconds, unstamped, with one
-// warning for the run; the applications still get the user's own bus.
+// warning for the run; the applications still get the user's own bus. A message box after them
+// still comes up on the display, where the toolkit keeps off the silent bus too.
 TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
   const StuckServiceRow& row = GetParam();
   prefs.paths[IDCS3] = BusRecorder(row.launcher);
   prefs.dontAddIcon = false;
   WritePreferences();
-  const std::vector<std::string> documents = {Document("a.indd", InDesignDocument(5)),
-                                              Document("b.indd", InDesignDocument(5))};
+  std::vector<std::string> documents = {Document("a.indd", InDesignDocument(5)),
+                                        Document("b.indd", InDesignDocument(5))};
+  if (row.box) documents.push_back(Document("c.indd", InDesignDocument(7)));
   RunOptions options;
   VirtualDisplay display;
   std::unique_ptr<SilentListener> silentBus;
@@ -736,6 +705,9 @@ TEST_P(StuckService, DocumentsOpenWithinTwoSecondsUnstampedWithOneWarning) {
   const std::optional<int64_t> opened = FirstLaunchAfter(started, RecordFile(), 60000);
   ASSERT_TRUE(opened) << run->Output();
   EXPECT_LT(*opened, Scaled(kOpensWithinMs));
+  if (row.box) {
+    EXPECT_EQ(display.AnswerBoxesUntilExit(*run, 20000), 1) << run->Output();
+  }
   ASSERT_EQ(run->WaitForExit(10000), 0) << run->Output();
   EXPECT_EQ(run->LogLines(), std::vector<std::string>{row.line}) << run->Output();
   std::vector<Record> expected = {{options.busAddress, documents[0]}, {options.busAddress, documents[1]}};
@@ -753,6 +725,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(StuckServiceRow{"SilentBusExecutable", Stuck::SessionBus, Launcher::Executable, kSilentBusLine},
                       StuckServiceRow{"SilentBusDesktopLauncher", Stuck::SessionBus, Launcher::DesktopLauncher,
                                       kSilentBusLine},
+                      StuckServiceRow{"SilentBusMessageBox", Stuck::SessionBus, Launcher::Executable, kSilentBusLine,
+                                      true},
                       StuckServiceRow{"StoppedMetadataDaemon", Stuck::MetadataDaemon, Launcher::Executable,
                                       kStuckMetadataLine}),
     [](const ::testing::TestParamInfo<StuckServiceRow>& info) { return std::string(info.param.name); });
