@@ -44,14 +44,21 @@ class HeldKey {
 };
 
 // Shift, or Alt for the Option key.
-class DesktopKeysTest : public ProgramFixture, public ::testing::WithParamInterface<const char*> {};
+// InDesign CS and CS2 configured: a document of CS would offer both.
+class DesktopKeysTest : public ProgramFixture, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    ProgramFixture::SetUp();
+    if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
+    Configure(IDCS);
+    prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
+    WritePreferences();
+  }
+
+  VirtualDisplay display;
+};
 
 TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
-  VirtualDisplay display;
-  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
-  Configure(IDCS);
-  prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
-  WritePreferences();
   const std::string document = Document("Layout CS.indd", InDesignDocument(3));
   const std::map<std::string, std::string> desktop = {{"DISPLAY", display.Name()}, {"PATH", "/usr/bin:/bin"}};
   HeldKey key(Path("output/key"), display, GetParam());
@@ -80,11 +87,6 @@ TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
 // Where the chooser cannot be shown (here: the window library is missing), the run goes on as if
 // no key were held: each document opens with the application of its own version.
 TEST_P(DesktopKeysTest, KeyHeldWhereNoChooserCanBeShownOpensEachDocumentAsItsOwn) {
-  VirtualDisplay display;
-  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
-  Configure(IDCS);
-  prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
-  WritePreferences();
   const std::string cs = Document("Layout CS.indd", InDesignDocument(3));
   const std::string cs2 = Document("Layout CS2.indd", InDesignDocument(4));
   HeldKey key(Path("output/key"), display, GetParam());

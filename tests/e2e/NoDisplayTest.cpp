@@ -1,5 +1,6 @@
-// The built program where no window can be shown, with no platform forced on it: no display set,
-// a display that takes the connection and never answers, or a bundle without its window library.
+// The built program where no window can be shown, with no platform forced on it: no display set
+// (or X asked for without one), a display that takes the connection and never answers, or a
+// bundle without its window library.
 // A message box then becomes an error line carrying its text and the run goes on; a start without
 // documents ends at once with one error line and a failing exit code, the preferences left alone.
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ using namespace TestDocuments;
 
 namespace {
 
-enum class Missing { DisplayUnset, SilentX, SilentWayland, WindowLibrary };
+enum class Missing { DisplayUnset, AskedForX, SilentX, SilentWayland, WindowLibrary };
 
 struct NoDisplayRow {
   const char* name;
@@ -33,6 +34,10 @@ class NoDisplay : public ProgramFixture, public ::testing::WithParamInterface<No
     switch (GetParam().missing) {
       case Missing::DisplayUnset:
         reason = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        break;
+      case Missing::AskedForX:
+        options.environment["QT_QPA_PLATFORM"] = "xcb";
+        reason = "DISPLAY is not set";
         break;
       case Missing::SilentX:
         ASSERT_TRUE(silentX.Available());
@@ -144,6 +149,7 @@ TEST_P(NoDisplay, DocumentsHandedOverByALaterStartOpen) {
 
 INSTANTIATE_TEST_SUITE_P(Desktops, NoDisplay,
                          ::testing::Values(NoDisplayRow{"DisplayUnset", Missing::DisplayUnset},
+                                           NoDisplayRow{"AskedForX", Missing::AskedForX},
                                            NoDisplayRow{"SilentX", Missing::SilentX},
                                            NoDisplayRow{"SilentWayland", Missing::SilentWayland},
                                            NoDisplayRow{"WindowLibrary", Missing::WindowLibrary}),
