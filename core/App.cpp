@@ -27,9 +27,17 @@ void App::EditPrefs() {
   Utilities::LogVerbose("App.EditPrefs: called");
   fTimer->SetMode(0);
   if (!fLaunchingFile) {
-    const bool ok = WndLauncher::Instance()->EditPreferences(*fPreferences);
-    if (ok) fPreferences->SavePreferences();
-    Quit(0);
+    // Nobody could see or answer the window: the run ends at once, saying why, and leaves the
+    // preferences as they are.
+    const std::string noWindow = Window::WhyNoneCanBeShown();
+    if (!noWindow.empty()) {
+      Utilities::LogError("App.EditPrefs: the configuration window needs a display and cannot be shown: " + noWindow);
+      Quit(1);
+    } else {
+      const bool ok = WndLauncher::Instance()->EditPreferences(*fPreferences);
+      if (ok) fPreferences->SavePreferences();
+      Quit(0);
+    }
   }
   Utilities::LogVerbose("App.EditPrefs: returned");
 }

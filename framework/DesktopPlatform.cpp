@@ -77,7 +77,9 @@ class DesktopPlatform : public Platform {
   void ShowMessage(const std::string& message) override {
     WindowSystem* windows = WindowSystem::Load();
     if (windows == nullptr) {
-      WriteLog(message);
+      // Nobody could answer the box: its text goes to the log, and the run goes on as if it had
+      // been answered.
+      WriteLog("Error:MsgBox: " + message + " (not shown: " + WindowSystem::Missing() + ")");
       return;
     }
     const UnansweredLimit limit("the message box \"" + message + "\"");
@@ -93,6 +95,10 @@ class DesktopPlatform : public Platform {
 
   void OpenURL(const std::string& url) override {
     if (WindowSystem* windows = WindowSystem::Load()) windows->OpenURL(url);
+  }
+
+  std::string WhyNoWindows() override {
+    return WindowSystem::Load() != nullptr ? std::string() : WindowSystem::Missing();
   }
 
   void WriteLog(const std::string& line) override {

@@ -20,6 +20,9 @@ class Platform {
   virtual FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) = 0;  // modal; none on cancel
   virtual void OpenURL(const std::string& url) = 0;
   virtual void WriteLog(const std::string& line) = 0;  // one entry, already a single line
+  // Why no window can be shown here (no display that answers, no window toolkit), in words for
+  // the user; empty when windows can be shown.
+  virtual std::string WhyNoWindows() = 0;
 
   static Platform& Current();
   // Puts platform in place and returns the one it replaces.

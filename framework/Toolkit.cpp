@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "framework/Platform.h"
 #include "framework/WindowSystem.h"
 
 namespace toolkit {
@@ -10,9 +11,12 @@ namespace toolkit {
 Toolkit& Toolkit::Current() {
   static Toolkit* const current = [] {
     WindowSystem* windows = WindowSystem::Load();
-    // No window can be shown, and the program has no other way to its user: WindowSystem::Load
-    // has logged why, and the run ends here rather than on a window that never appears.
-    if (windows == nullptr) std::exit(EXIT_FAILURE);
+    // Windows are not shown where none can be (Window::WhyNoneCanBeShown); whatever asks for a
+    // view all the same cannot go on without one, and the run ends here, saying why.
+    if (windows == nullptr) {
+      Platform::Current().WriteLog("Error:WindowSystem.Load: " + WindowSystem::Missing());
+      std::exit(EXIT_FAILURE);
+    }
     return &windows->Views();
   }();
   return *current;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/EventLoop.h"
+#include "framework/Platform.h"
 #include "framework/PushButton.h"
 #include "framework/RectControl.h"
 #include "framework/Runtime.h"
@@ -150,8 +151,10 @@ void Window::SetVisible(bool visible) {
   }
 }
 
+std::string Window::WhyNoneCanBeShown() { return Platform::Current().WhyNoWindows(); }
+
 void Window::Show() {
-  if (fClosed) return;
+  if (fClosed || !WhyNoneCanBeShown().empty()) return;
   toolkit::WindowView& view = View();
   ApplyTabOrder();
   fVisible = true;
@@ -177,7 +180,7 @@ void Window::EndModalRuns() {
 }
 
 void Window::ShowModal() {
-  if (fClosed || Runtime::IsQuitting()) return;
+  if (fClosed || Runtime::IsQuitting() || !WhyNoneCanBeShown().empty()) return;
   toolkit::WindowView& view = View();
   if (!view.IsModal()) view.SetModal(true);
   Show();

@@ -77,6 +77,10 @@ class Window : protected toolkit::WindowClient {
   void Hide();
   void ShowModal();
   bool IsModalRunning() const { return fModalDepth > 0; }
+  // Why no window can be shown in this run (no display that answers, no window toolkit), in
+  // words for the user; empty when windows can be shown. Where none can, Show and ShowModal
+  // leave the window hidden and return at once.
+  static std::string WhyNoneCanBeShown();
   // As the close box does: the window closes and stops being its class's implicit instance.
   void Close();
   bool IsClosed() const { return fClosed; }

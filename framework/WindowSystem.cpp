@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "framework/DisplayProbe.h"
 #include "framework/LibraryBeside.h"
-#include "framework/Platform.h"
 #include "framework/SessionBus.h"
 
 namespace {
@@ -13,6 +13,7 @@ constexpr const char* kEntry = "TessarineWindowSystem";
 struct Loading {
   bool tried = false;
   WindowSystem* windows = nullptr;
+  std::string missing;
 };
 
 Loading& State() {
@@ -24,19 +25,27 @@ Loading& State() {
 
 WindowSystem* WindowSystem::Loaded() { return State().windows; }
 
+const std::string& WindowSystem::Missing() { return State().missing; }
+
 WindowSystem* WindowSystem::Load() {
   Loading& state = State();
   if (state.tried) return state.windows;
   state.tried = true;
-  // The toolkit would wait for good on a session bus that never answers.
+  // Started without a display, the toolkit would end the process; on a display that never
+  // answers, or a session bus that never answers, it would wait for good.
+  const DisplayProbe::Found display = DisplayProbe::Find();
+  if (display.platforms.empty()) {
+    state.missing = display.missing;
+    return nullptr;
+  }
   SessionBus::KeepOffSilentBus();
-  using Entry = WindowSystem* (*)();
+  using Entry = WindowSystem* (*)(const char* platforms);
   std::string error;
   void* entry = LibraryBeside::Entry(LibraryBeside::kWindowToolkit, kEntry, error);
   if (entry == nullptr) {
-    Platform::Current().WriteLog("Error:WindowSystem.Load: " + error);
+    state.missing = "the window library cannot be loaded: " + error;
     return nullptr;
   }
-  state.windows = reinterpret_cast<Entry>(entry)();
+  state.windows = reinterpret_cast<Entry>(entry)(display.platforms.c_str());
   return state.windows;
 }

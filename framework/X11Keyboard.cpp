@@ -178,11 +178,15 @@ class Connection {
   bool fGivenUp = false;
 };
 
+Connection& TheConnection() {
+  static Connection connection;
+  return connection;
+}
+
 }  // namespace
 
-std::optional<Modifiers> Query() {
-  static Connection connection;
-  return connection.Query();
-}
+std::optional<Modifiers> Query() { return TheConnection().Query(); }
+
+bool ServerAnswers() { return TheConnection().Open(); }
 
 }  // namespace X11Keyboard

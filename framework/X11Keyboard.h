@@ -16,4 +16,8 @@ struct Modifiers {
 // a server that did not answer in time).
 std::optional<Modifiers> Query();
 
+// Whether the X server at DISPLAY answers, on the same connection and within the same limit; the
+// answer of an earlier question (or of a server given up) is not asked again.
+bool ServerAnswers();
+
 }  // namespace X11Keyboard

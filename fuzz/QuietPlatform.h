@@ -15,6 +15,7 @@ class QuietPlatform : public Platform {
   FolderItemPtr ChooseFile(const std::vector<const FileType*>&) override { return nullptr; }
   void OpenURL(const std::string&) override {}
   void WriteLog(const std::string&) override {}
+  std::string WhyNoWindows() override { return "a fuzz run shows no window"; }
 
   // Puts a QuietPlatform in place for the rest of the process; before any framework call, so the
   // real one is never made.

@@ -43,6 +43,7 @@ class ShiftHeldPlatform : public Platform {
   FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override { return fReal->ChooseFile(types); }
   void OpenURL(const std::string& url) override { fReal->OpenURL(url); }
   void WriteLog(const std::string& line) override { fReal->WriteLog(line); }
+  std::string WhyNoWindows() override { return fReal->WhyNoWindows(); }
 
  private:
   std::unique_ptr<Platform> fReal;

@@ -218,6 +218,15 @@ void WndOptions::SelectInDesignVersion(int32_t in_docVersion, int32_t& out_versi
     }
   }
 
+  // Where the window cannot be shown nobody can choose: the run goes on as if no key were held.
+  const std::string noWindow = WhyNoneCanBeShown();
+  if (!noWindow.empty()) {
+    Utilities::LogError("WndOptions.SelectInDesignVersion: the chooser cannot be shown, every document opens as "
+                        "its own: " + noWindow);
+    out_version = 0;
+    return;
+  }
+
   fCanceled = false;
   ShowModal();
   if (fCanceled) return;

@@ -148,14 +148,16 @@ class GuardedApplication : public QApplication {
 
 class QtWindowSystem : public WindowSystem {
  public:
-  QtWindowSystem() {
+  explicit QtWindowSystem(const char* platforms) {
     if (QCoreApplication::instance() != nullptr) return;
-    // Qt sees only the program's name: every argument is a document, even one that looks like a
-    // Qt option. The application object lives until the process ends, so that windows still
-    // around at exit are destroyed while it exists.
+    // Qt sees only the program's name and the platforms whose display answered: every argument
+    // is a document, even one that looks like a Qt option. The application object lives until the
+    // process ends, so that windows still around at exit are destroyed while it exists.
     static std::string name = Runtime::ProgramName();
-    static int argc = 1;
-    static char* argv[] = {name.data(), nullptr};
+    static std::string platformOption = "-platform";
+    static std::string platformList = platforms != nullptr ? platforms : "";
+    static int argc = platformList.empty() ? 1 : 3;
+    static char* argv[] = {name.data(), platformOption.data(), platformList.data(), nullptr};
     new GuardedApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
     // Hiding the last window (a modal window's OK) must not end the run; only Quit does.
@@ -251,5 +253,8 @@ class QtWindowSystem : public WindowSystem {
 
 }  // namespace
 
-// The library's one entry, looked up by name when the framework loads it.
-extern "C" __attribute__((visibility("default"))) WindowSystem* TessarineWindowSystem() { return new QtWindowSystem(); }
+// The library's one entry, looked up by name when the framework loads it; platforms as
+// QT_QPA_PLATFORM lists them, or empty for Qt's own choice.
+extern "C" __attribute__((visibility("default"))) WindowSystem* TessarineWindowSystem(const char* platforms) {
+  return new QtWindowSystem(platforms);
+}

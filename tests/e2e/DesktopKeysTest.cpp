@@ -77,25 +77,34 @@ void PutAltOnMod3(VirtualDisplay& display, const std::string& folder) {
   ASSERT_NE(loaded.find("modifier_map Mod3 { <LALT> }"), std::string::npos);
 }
 
-class DesktopKeysTest : public ProgramFixture, public ::testing::WithParamInterface<KeyRow> {};
+// InDesign CS and CS2 configured: a document of CS would offer both.
+class DesktopKeysTest : public ProgramFixture, public ::testing::WithParamInterface<KeyRow> {
+ protected:
+  void SetUp() override {
+    ProgramFixture::SetUp();
+    if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
+    if (GetParam().altNotOnMod1) {
+      if (access("/usr/bin/xkbcomp", X_OK) != 0) GTEST_SKIP() << "no xkbcomp to load a keyboard map";
+      PutAltOnMod3(display, Path("output"));
+      if (HasFatalFailure()) return;
+    }
+    Configure(IDCS);
+    prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
+    WritePreferences();
+  }
+
+  VirtualDisplay display;
+};
 
 TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
-  VirtualDisplay display;
-  if (!display.Available()) GTEST_SKIP() << "no virtual display (Xvfb, xdotool)";
-  if (GetParam().altNotOnMod1) {
-    if (access("/usr/bin/xkbcomp", X_OK) != 0) GTEST_SKIP() << "no xkbcomp to load a keyboard map";
-    PutAltOnMod3(display, Path("output"));
-    if (HasFatalFailure()) return;
-  }
-  Configure(IDCS);
-  prefs.paths[IDCS2] = WriteRecorder(Path("apps/other recorder"), Path("other.bin"));
-  WritePreferences();
   const std::string document = Document("Layout CS.indd", InDesignDocument(3));
 
   HeldKey key(display, GetParam().key, Path("output"));
   ASSERT_TRUE(key.Down()) << ReadFileBytes(Path("output/key.txt"));
   RunOptions options;
   options.display = &display;
+  // As on a user's desktop: the toolkit goes where DISPLAY points.
+  options.environment["QT_QPA_PLATFORM"] = std::nullopt;
   const Clock::time_point started = Clock::now();
   auto run = Start({document}, options);
 
@@ -117,6 +126,31 @@ TEST_P(DesktopKeysTest, KeyHeldOnTheDesktopOffersTheChooser) {
   EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", document}}));
   EXPECT_EQ(ReadRecords(Path("other.bin")), std::vector<Record>{});
   EXPECT_TRUE(run->LogLines().empty()) << run->Output();
+}
+
+// Where the chooser cannot be shown (here: the window library is missing), the run goes on as if
+// no key were held: each document opens with the application of its own version.
+TEST_P(DesktopKeysTest, KeyHeldWhereNoChooserCanBeShownOpensEachDocumentAsItsOwn) {
+  const std::string cs = Document("Layout CS.indd", InDesignDocument(3));
+  const std::string cs2 = Document("Layout CS2.indd", InDesignDocument(4));
+  HeldKey key(display, GetParam().key, Path("output"));
+  ASSERT_TRUE(key.Down()) << ReadFileBytes(Path("output/key.txt"));
+  RunOptions options;
+  options.display = &display;
+  options.environment["QT_QPA_PLATFORM"] = std::nullopt;
+
+  auto run = Start({cs, cs2}, options, BundleWithout("libTessarineWindows.so"));
+  EXPECT_EQ(run->WaitForExit(10000), 0) << run->Output();
+  EXPECT_LT(Milliseconds(run->Elapsed()), Scaled(2000)) << run->Output();
+  EXPECT_EQ(WaitForRecords(RecordFile(), 1), (std::vector<Record>{{"first", cs}}));
+  EXPECT_EQ(WaitForRecords(Path("other.bin"), 1), (std::vector<Record>{{"first", cs2}}));
+  const std::vector<std::string> lines = run->LogLines();
+  ASSERT_EQ(lines.size(), 1u) << run->Output();
+  EXPECT_EQ(lines.front().rfind("Error:WndOptions.SelectInDesignVersion: the chooser cannot be shown, every "
+                                "document opens as its own: the window library cannot be loaded: ",
+                                0),
+            0u)
+      << lines.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, DesktopKeysTest,

@@ -12,8 +12,10 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,8 +24,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -577,6 +582,82 @@ inline void ExpectQuitAQuarterSecondAfter(Child& run, const VirtualDisplay::Answ
   EXPECT_LE(Milliseconds(run.ExitedAt() - answer.after), kQuitMs + Scaled(kEndingMs));
 }
 
+// A socket that takes connections in and never answers, as a stuck bus, program or display
+// server does; or, given serve, one that runs it on each connection in a process of its own, which
+// holds the connection afterwards. A path that begins with "@" names a socket in the abstract
+// namespace (where X clients look first), without the "@". It runs in a process of its own that
+// does nothing else (the program watches what its peer does); the children make system calls only.
+class SilentListener {
+ public:
+  using Serve = std::function<void(int peer)>;
+
+  explicit SilentListener(const std::string& path, const Serve& serve = nullptr) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socklen_t length = sizeof address;
+    if (!path.empty() && path[0] == '@') {
+      const size_t size = std::min(path.size() - 1, sizeof address.sun_path - 1);
+      std::memcpy(address.sun_path + 1, path.data() + 1, size);
+      length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + size);
+    } else {
+      std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    }
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || listen(fd, 64) != 0) {
+      if (fd >= 0) close(fd);
+      return;
+    }
+    fPid = fork();
+    if (fPid == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      for (;;) {
+        const int peer = accept(fd, nullptr, nullptr);
+        if (peer < 0) pause();
+        if (peer < 0 || !serve) continue;
+        if (fork() == 0) {
+          prctl(PR_SET_PDEATHSIG, SIGKILL);
+          serve(peer);
+          for (;;) pause();
+        }
+        close(peer);
+      }
+    }
+    close(fd);
+  }
+  ~SilentListener() {
+    if (fPid <= 0) return;
+    kill(fPid, SIGKILL);
+    waitpid(fPid, nullptr, 0);
+  }
+  SilentListener(const SilentListener&) = delete;
+  SilentListener& operator=(const SilentListener&) = delete;
+  bool Listening() const { return fPid > 0; }
+
+ private:
+  pid_t fPid = -1;
+};
+
+// An X display that takes connections and never answers: a silent listener where X clients look
+// for display :number, on a number no X server uses.
+class SilentDisplay {
+ public:
+  SilentDisplay() {
+    for (int number = 600 + getpid() % 300; number < 1000 && !fListener; ++number) {
+      if (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0) continue;
+      auto listener = std::make_unique<SilentListener>("@/tmp/.X11-unix/X" + std::to_string(number));
+      if (!listener->Listening()) continue;
+      fListener = std::move(listener);
+      fName = ":" + std::to_string(number);
+    }
+  }
+  bool Available() const { return fListener != nullptr; }
+  const std::string& Name() const { return fName; }
+
+ private:
+  std::unique_ptr<SilentListener> fListener;
+  std::string fName;
+};
+
 // ---- The program in a private home ----
 
 enum Slot { IDCS, IDCS2, IDCS3, IDCS4, ICCS, ICCS2, ICCS3, ICCS4 };
@@ -594,6 +675,8 @@ struct RunOptions {
   // 0: long enough for AnswerBoxesUntilExit on a display, and a few seconds headless, where none
   // is answered.
   int unansweredBoxMs = 0;
+  // Set after the fixture's own variables; a variable given none is removed.
+  std::map<std::string, std::optional<std::string>> environment;
 };
 
 // Everything of one test below one folder: home (with config, data and runtime), the recording
@@ -634,6 +717,13 @@ class ProgramFixture : public ::testing::Test {
     } else {
       env["QT_QPA_PLATFORM"] = "offscreen";
     }
+    for (const auto& [name, value] : options.environment) {
+      if (value) {
+        env[name] = *value;
+      } else {
+        env.erase(name);
+      }
+    }
     return env;
   }
 
@@ -664,6 +754,17 @@ class ProgramFixture : public ::testing::Test {
     return root.Write("documents/" + name, content);
   }
   std::string RecordFile() const { return Path("record.bin"); }
+
+  // A copy of the built bundle without one of the files beside its executable (a library it loads
+  // when needed); returns the copy's executable.
+  std::string BundleWithout(const std::string& file) const {
+    namespace fs = std::filesystem;
+    const fs::path copy = fs::path(Path("bundle")) / "Tessarine.app";
+    fs::create_directories(copy.parent_path());
+    fs::copy(TESSARINE_BUNDLE_DIR, copy, fs::copy_options::recursive);
+    fs::remove(copy / "Contents" / "MacOS" / file);
+    return (copy / "Contents" / "MacOS" / "Tessarine").string();
+  }
 
   // Makes the run unprivileged (when the tests run as root, who may read anything); false when
   // that cannot be done here.

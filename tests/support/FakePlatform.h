@@ -20,6 +20,9 @@ class FakePlatform : public Platform {
   // Answers each open dialog; none means cancel.
   std::function<FolderItemPtr(const std::vector<const FileType*>&)> onChooseFile;
 
+  // Why no window can be shown; empty: windows can be.
+  std::string noWindows;
+
   std::vector<std::string> messages;
   std::vector<std::string> urls;
   std::vector<std::string> log;
@@ -31,6 +34,7 @@ class FakePlatform : public Platform {
   FolderItemPtr ChooseFile(const std::vector<const FileType*>& types) override;
   void OpenURL(const std::string& url) override { urls.push_back(url); }
   void WriteLog(const std::string& line) override { log.push_back(line); }
+  std::string WhyNoWindows() override { return noWindows; }
 
   bool Logged(const std::string& line) const;
 };
