@@ -39,13 +39,14 @@ WindowSystem* WindowSystem::Load() {
     return nullptr;
   }
   SessionBus::KeepOffSilentBus();
-  using Entry = WindowSystem* (*)(const char* platforms);
+  using Entry = WindowSystem* (*)(const char* platforms, std::string& missing);
   std::string error;
   void* entry = LibraryBeside::Entry(LibraryBeside::kWindowToolkit, kEntry, error);
   if (entry == nullptr) {
     state.missing = "the window library cannot be loaded: " + error;
     return nullptr;
   }
-  state.windows = reinterpret_cast<Entry>(entry)(display.platforms.c_str());
+  // Where the toolkit has no plug-in for any of these platforms, it would end the process too.
+  state.windows = reinterpret_cast<Entry>(entry)(display.platforms.c_str(), state.missing);
   return state.windows;
 }

@@ -2,8 +2,8 @@
 // WindowSystem: the window toolkit, as the rest of the framework sees it. Documents that need no
 // window are handled without it; it is made ready the first time a window, a message box or a
 // dialog is needed, and from then on its loops and the framework's run on the same event loop.
-// Where no display answers, or its library is missing, it is never started and no window shows:
-// message boxes then go to the log.
+// Where no display answers, its library is missing or it has no plug-in for the displays that
+// answer, it is never started and no window shows: message boxes then go to the log.
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +39,7 @@ class WindowSystem {
   // The toolkit when it has been made ready, else none; makes nothing ready.
   static WindowSystem* Loaded();
   // Makes the toolkit ready on first need, on a display that answers; none when there is no such
-  // display or the toolkit's library cannot be loaded.
+  // display, the toolkit's library cannot be loaded or the toolkit has no plug-in for the display.
   static WindowSystem* Load();
   // Why Load gave none, in words for the user; empty before then.
   static const std::string& Missing();

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -19,6 +20,8 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
+
+#include <string>
 
 #include "framework/FileType.h"
 #include "framework/Runtime.h"
@@ -148,15 +151,17 @@ class GuardedApplication : public QApplication {
 
 class QtWindowSystem : public WindowSystem {
  public:
-  explicit QtWindowSystem(const char* platforms) {
+  // platforms: those to start Qt on, as QT_QPA_PLATFORM lists them; not empty.
+  explicit QtWindowSystem(const std::string& platforms) {
     if (QCoreApplication::instance() != nullptr) return;
-    // Qt sees only the program's name and the platforms whose display answered: every argument
-    // is a document, even one that looks like a Qt option. The application object lives until the
-    // process ends, so that windows still around at exit are destroyed while it exists.
+    // Qt sees only the program's name and the platforms whose display answered and for which it
+    // has a plug-in: every argument is a document, even one that looks like a Qt option. The
+    // application object lives until the process ends, so that windows still around at exit are
+    // destroyed while it exists.
     static std::string name = Runtime::ProgramName();
     static std::string platformOption = "-platform";
-    static std::string platformList = platforms != nullptr ? platforms : "";
-    static int argc = platformList.empty() ? 1 : 3;
+    static std::string platformList = platforms;
+    static int argc = 3;
     static char* argv[] = {name.data(), platformOption.data(), platformList.data(), nullptr};
     new GuardedApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarine"));
@@ -251,10 +256,68 @@ class QtWindowSystem : public WindowSystem {
   bool fExited = false;  // Qt's loops were told to exit and no main loop of Qt's has taken it back
 };
 
+// The folders Qt looks for platform plug-ins in, in its order.
+QStringList PlatformPluginFolders() {
+  QStringList folders;
+  const QString own = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
+  if (!own.isEmpty()) folders << own;
+  for (const QString& path : qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+    folders << path + "/platforms";
+  }
+  folders << QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms";
+  folders << QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2) + "/platforms";
+  return folders;
+}
+
+// Whether Qt has a plug-in for platform (its name before any ':' options): a file
+// "libq<name>.so", or "libq<name>-<variant>.so" as the Wayland ones are named.
+bool HasPlugin(const QString& platform, const QStringList& folders) {
+  const QString name = platform.section(':', 0, 0).toLower();
+  if (name.isEmpty()) return false;
+  const QString plain = "libq" + name + ".so";
+  const QString variant = "libq" + name + "-";
+  for (const QString& folder : folders) {
+    for (const QString& file : QDir(folder).entryList({QStringLiteral("libq*.so")}, QDir::Files)) {
+      if (file == plain || file.startsWith(variant)) return true;
+    }
+  }
+  return false;
+}
+
+// The platforms of the list for which Qt has a plug-in, in the list's order: Qt ends the process
+// when it is told to start on platforms of which none has one. Where none is left, missing says so.
+std::string PlatformsWithPlugin(const std::string& platforms, std::string& missing) {
+  const QStringList folders = PlatformPluginFolders();
+  QStringList usable;
+  QStringList without;
+  for (const QString& platform : ToQString(platforms).split(';', Qt::SkipEmptyParts)) {
+    if (HasPlugin(platform, folders)) {
+      usable << platform;
+    } else {
+      without << '"' + platform + '"';
+    }
+  }
+  if (usable.isEmpty()) {
+    missing = QStringLiteral("no window toolkit plug-in for the platform%1 %2")
+                  .arg(without.size() > 1 ? QStringLiteral("s") : QString(), without.join(QStringLiteral(", ")))
+                  .toStdString();
+  }
+  return usable.join(';').toStdString();
+}
+
 }  // namespace
 
 // The library's one entry, looked up by name when the framework loads it; platforms as
-// QT_QPA_PLATFORM lists them, or empty for Qt's own choice.
-extern "C" __attribute__((visibility("default"))) WindowSystem* TessarineWindowSystem(const char* platforms) {
-  return new QtWindowSystem(platforms);
+// QT_QPA_PLATFORM lists them, or empty for Qt's own choice (QT_QPA_PLATFORM, else X, the platform
+// Qt is built to start on here). None, with the reason in missing, where Qt has a plug-in for
+// none of them.
+extern "C" __attribute__((visibility("default"))) WindowSystem* TessarineWindowSystem(const char* platforms,
+                                                                                      std::string& missing) {
+  if (QCoreApplication::instance() != nullptr) return new QtWindowSystem(std::string());
+  std::string asked = platforms != nullptr ? platforms : "";
+  if (asked.find_first_not_of(';') == std::string::npos) asked = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+  if (asked.find_first_not_of(';') == std::string::npos) asked = "xcb";
+  const std::string usable = PlatformsWithPlugin(asked, missing);
+  if (usable.empty()) return nullptr;
+  return new QtWindowSystem(usable);
 }

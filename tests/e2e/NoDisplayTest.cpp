@@ -1,10 +1,13 @@
 // The built program where no window can be shown, with no platform forced on it: no display set
-// (or X asked for without one), a display that takes the connection and never answers, or a
-// bundle without its window library.
+// (or X asked for without one), a display that takes the connection and never answers, a bundle
+// without its window library, or a platform (asked for, or a Wayland display that answers) for
+// which the window toolkit has no plug-in.
 // A message box then becomes an error line carrying its text and the run goes on; a start without
 // documents ends at once with one error line and a failing exit code, the preferences left alone.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QLibraryInfo>
 #include <filesystem>
 
 #include "HostileSupport.h"
@@ -14,7 +17,15 @@ using namespace TestDocuments;
 
 namespace {
 
-enum class Missing { DisplayUnset, AskedForX, SilentX, SilentWayland, WindowLibrary };
+enum class Missing {
+  DisplayUnset,
+  AskedForX,
+  SilentX,
+  SilentWayland,
+  WindowLibrary,
+  PlatformWithoutPlugin,
+  WaylandWithoutPlugin,
+};
 
 struct NoDisplayRow {
   const char* name;
@@ -56,6 +67,28 @@ class NoDisplay : public ProgramFixture, public ::testing::WithParamInterface<No
         executable = BundleWithout("libTessarineWindows.so");
         reason = "the window library cannot be loaded: ";
         break;
+      case Missing::PlatformWithoutPlugin:
+        options.environment["QT_QPA_PLATFORM"] = "nosuch";
+        reason = "no window toolkit plug-in for the platform \"nosuch\"";
+        break;
+      case Missing::WaylandWithoutPlugin: {
+        const QString platforms = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms";
+        if (!QDir(platforms).entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty()) {
+          GTEST_SKIP() << "the window toolkit has a Wayland plug-in here";
+        }
+        // A compositor that answers the display's first request, as the program asks it.
+        answeringWayland = std::make_unique<SilentListener>(Path("home/runtime/wayland-answering"), [](int peer) {
+          char request[12];
+          if (read(peer, request, sizeof request) > 0) {
+            const uint32_t done[3] = {2, (12u << 16) | 0, 1};
+            (void)!write(peer, done, sizeof done);
+          }
+        });
+        ASSERT_TRUE(answeringWayland->Listening());
+        options.environment["WAYLAND_DISPLAY"] = "wayland-answering";
+        reason = "no window toolkit plug-in for the platform \"wayland\"";
+        break;
+      }
     }
   }
 
@@ -75,6 +108,7 @@ class NoDisplay : public ProgramFixture, public ::testing::WithParamInterface<No
   std::string reason;
   SilentDisplay silentX;
   std::unique_ptr<SilentListener> silentWayland;
+  std::unique_ptr<SilentListener> answeringWayland;
 };
 
 // CS4, version 7 (nothing can open it), CS3, with only InDesign CS4 configured.
@@ -152,7 +186,9 @@ INSTANTIATE_TEST_SUITE_P(Desktops, NoDisplay,
                                            NoDisplayRow{"AskedForX", Missing::AskedForX},
                                            NoDisplayRow{"SilentX", Missing::SilentX},
                                            NoDisplayRow{"SilentWayland", Missing::SilentWayland},
-                                           NoDisplayRow{"WindowLibrary", Missing::WindowLibrary}),
+                                           NoDisplayRow{"WindowLibrary", Missing::WindowLibrary},
+                                           NoDisplayRow{"PlatformWithoutPlugin", Missing::PlatformWithoutPlugin},
+                                           NoDisplayRow{"WaylandWithoutPlugin", Missing::WaylandWithoutPlugin}),
                          [](const ::testing::TestParamInfo<NoDisplayRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
