@@ -170,12 +170,24 @@ TEST_P(NoDisplay, DocumentsHandedOverByALaterStartOpen) {
       std::filesystem::remove(RecordFile());
       continue;
     }
-    EXPECT_TRUE(second->LogLines().empty()) << "the later start only hands its documents over";
     ASSERT_EQ(first->WaitForExit(10000), 0) << first->Output();
-    const std::vector<std::string> lines = first->LogLines();
-    ASSERT_EQ(lines.size(), 1u) << first->Output();
+    // The running instance takes them; on a display that does not answer, its first look at the
+    // keys holds it up for half a second, and the later start may then open the rest itself. Either
+    // way each is handled once, and the box line is written by whichever handled the version-7 document.
+    std::vector<std::string> lines = first->LogLines();
+    const std::vector<std::string> secondLines = second->LogLines();
+    lines.insert(lines.end(), secondLines.begin(), secondLines.end());
+    ASSERT_EQ(lines.size(), 1u) << first->Output() << second->Output();
     EXPECT_TRUE(IsBoxLine(lines.front())) << lines.front();
-    EXPECT_EQ(WaitForRecords(RecordFile(), 2), (std::vector<Record>{{"first", cs4}, {"first", cs3}}));
+    if (GetParam().missing != Missing::SilentX) {
+      EXPECT_TRUE(secondLines.empty()) << "the later start only hands its documents over";
+    }
+    std::vector<std::string> opened;
+    for (const Record& record : WaitForRecords(RecordFile(), 2)) opened.push_back(record.argument);
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened, (std::vector<std::string>{cs4, cs3}));
+    Pause(100);
+    EXPECT_EQ(ReadRecords(RecordFile()).size(), 2u) << "a document was opened twice";
     return;
   }
   GTEST_SKIP() << "the machine never handed the documents over within 1.8 s";
