@@ -308,16 +308,12 @@ std::string PlatformsWithPlugin(const std::string& platforms, std::string& missi
 }  // namespace
 
 // The library's one entry, looked up by name when the framework loads it; platforms as
-// QT_QPA_PLATFORM lists them, or empty for Qt's own choice (QT_QPA_PLATFORM, else X, the platform
-// Qt is built to start on here). None, with the reason in missing, where Qt has a plug-in for
-// none of them.
+// QT_QPA_PLATFORM lists them, those whose display answered. None, with the reason in missing,
+// where Qt has a plug-in for none of them.
 extern "C" __attribute__((visibility("default"))) WindowSystem* TessarineWindowSystem(const char* platforms,
                                                                                       std::string& missing) {
   if (QCoreApplication::instance() != nullptr) return new QtWindowSystem(std::string());
-  std::string asked = platforms != nullptr ? platforms : "";
-  if (asked.find_first_not_of(';') == std::string::npos) asked = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
-  if (asked.find_first_not_of(';') == std::string::npos) asked = "xcb";
-  const std::string usable = PlatformsWithPlugin(asked, missing);
+  const std::string usable = PlatformsWithPlugin(platforms != nullptr ? platforms : "", missing);
   if (usable.empty()) return nullptr;
   return new QtWindowSystem(usable);
 }
